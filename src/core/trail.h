@@ -1,0 +1,65 @@
+// The procedure trail and the central error trap.
+//
+// Every procedure that can fail records its name on entry (REGISTRAPROC) and
+// runs its statements under the trap (guarded). A failure inside a guarded
+// statement goes to GESTIONEERRORE, which either retries the statement, skips
+// it (the procedure goes on with its next statement), or shows the failure
+// with the last ten procedure names and ends the program at once.
+//
+//   void FAIOPEN(double& n) {
+//     REGISTRAPROC("FAIOPEN");
+//     guarded([&] { ...one statement... });
+//     guarded([&] { ...the next... });
+//   }
+//
+// A procedure that treats its whole body as one statement guards the body
+// once; retry then runs the body again and skip leaves the procedure.
+#pragma once
+
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+#include "core/failure.h"
+
+namespace vt {
+
+// Records `name` in the ring of the last ten procedure names. A name equal
+// to the most recent one is not recorded again.
+void REGISTRAPROC(std::string_view name);
+
+enum class TrapOutcome { kRetry, kSkip };
+
+// Handles `failure`. A printer failure (482) lets the operator retry or skip
+// the failed statement, or end the program; any other failure is shown with
+// the trail and ends the program at once. Returns only retry or skip.
+TrapOutcome GESTIONEERRORE(const RuntimeFailure& failure);
+
+// Runs `statement` under the trap: on a failure, retries it or skips it as
+// the trap decides (the trap ends the program otherwise).
+template <class Statement>
+void guarded(Statement&& statement) {
+  for (;;) {
+    try {
+      statement();
+      return;
+    } catch (const RuntimeFailure& failure) {
+      if (GESTIONEERRORE(failure) == TrapOutcome::kSkip) return;
+    }
+  }
+}
+
+// As guarded, for a statement that gives a value; a skipped statement gives
+// `fallback`.
+template <class Statement, class T>
+auto guardedValue(Statement&& statement, T fallback) -> std::invoke_result_t<Statement&> {
+  for (;;) {
+    try {
+      return statement();
+    } catch (const RuntimeFailure& failure) {
+      if (GESTIONEERRORE(failure) == TrapOutcome::kSkip) return fallback;
+    }
+  }
+}
+
+}  // namespace vt

@@ -1,0 +1,85 @@
+// What the operating system gives for files, in the suite's own terms.
+//
+// Everything above this layer speaks the suite's paths as the suite writes
+// them: Windows paths such as "C:\PWELKIN\WKPERARK.WKP" or PERARK followed by
+// a backslash and a file name. This layer turns them into native paths when it
+// touches a file, and turns every refusal of the system into a run-time
+// failure with the code the program relies on.
+//
+// Files are reached through small handle numbers, the lowest free first, as
+// the suite's programs reach them; a handle number is stored in NUMEROFILE.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vt::platform {
+
+// --- Paths -------------------------------------------------------------------
+
+// The folder under which a drive letter X of a suite path is the folder X:
+// $TESSARO_DRIVES when set, ~/.tessaro/drives otherwise.
+std::string drivesRoot();
+
+// The native path of a suite path. Backslashes become slashes; "X:" at the
+// start becomes the folder X under the drives root; any other path is taken as
+// it stands. When the path does not exist as written, each of its parts is
+// looked up without regard to case (the suite's names come from Windows).
+std::string nativePath(std::string_view suitePath);
+
+enum class PathKind { kMissing, kFile, kDirectory, kOther };
+PathKind pathKind(std::string_view suitePath);
+
+// The length in bytes of the file at `suitePath`, or nothing when there is
+// no such file.
+std::optional<std::uint64_t> fileLength(std::string_view suitePath);
+
+// Deletes the file. Failures are run-time failures.
+void removeFile(std::string_view suitePath);
+
+// Replaces the file's content so that a crash leaves either the old content
+// or the new one: the new content is written beside it, then renamed over it.
+void replaceFile(std::string_view suitePath, std::string_view content);
+
+// The first line of a text file, without its line end (CR LF or LF), or
+// nothing when the file cannot be read.
+std::optional<std::string> readFirstLine(std::string_view suitePath);
+
+// --- Handles -----------------------------------------------------------------
+
+inline constexpr std::int16_t kMaxHandle = 511;
+
+enum class OpenMode {
+  kSharedRead,       // reading, others may read and write; the file must exist
+  kSharedReadWrite,  // reading and writing, others too; an absent file is created empty
+  kExclusive,        // reading and writing, nobody else may hold it exclusively;
+                     // created when absent; a refused lock is failure 70
+};
+
+// The lowest handle number not in use (failure 67 when none is left).
+std::int16_t freeHandle();
+
+// Opens `suitePath` under `handle`. A handle already in use is failure 55.
+void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode);
+
+bool isOpen(std::int16_t handle);
+
+// Reads up to `size` bytes at `offset`; returns how many were read (fewer
+// at the end of the file). A handle not open is failure 52.
+std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::size_t size);
+
+// Writes all of `bytes` at `offset`, or raises a failure.
+void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes);
+
+// The current length of the open file.
+std::uint64_t openFileLength(std::int16_t handle);
+
+// Closes the handle; a handle not open is left alone.
+void closeHandle(std::int16_t handle);
+
+// Closes every handle the program has open (and so releases every lock).
+void closeAllHandles();
+
+}  // namespace vt::platform

@@ -1,0 +1,310 @@
+// The file layer on a POSIX system.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/failure.h"
+#include "platform/files.h"
+
+namespace vt::platform {
+namespace {
+
+constexpr std::int16_t kTooManyFiles = 67;
+
+std::array<int, kMaxHandle + 1>& descriptors() {
+  static std::array<int, kMaxHandle + 1> fds = [] {
+    std::array<int, kMaxHandle + 1> a{};
+    a.fill(-1);
+    return a;
+  }();
+  return fds;
+}
+
+// The failure code for an errno of the system.
+std::int16_t codeFor(int error) {
+  switch (error) {
+    case ENOENT: return err::kFileNotFound;
+    case ENOTDIR: return err::kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: return err::kPathFileAccess;
+    case EWOULDBLOCK: return err::kPermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return err::kDiskFull;
+    case EBADF: return err::kBadFileNumber;
+    case EMFILE:
+    case ENFILE: return kTooManyFiles;
+    default: return err::kDeviceIo;
+  }
+}
+
+[[noreturn]] void raiseErrno(int error, std::string_view suitePath) {
+  std::int16_t code = codeFor(error);
+  // A missing folder on the way to the file is "path not found".
+  if (code == err::kFileNotFound) {
+    std::string native = nativePath(suitePath);
+    auto slash = native.find_last_of('/');
+    if (slash != std::string::npos && slash > 0) {
+      struct stat st {};
+      if (::stat(native.substr(0, slash).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        code = err::kPathNotFound;
+      }
+    }
+  }
+  raiseFailure(code, suitePath);
+}
+
+int descriptorOf(std::int16_t handle) {
+  if (handle < 1 || handle > kMaxHandle || descriptors()[static_cast<std::size_t>(handle)] < 0) {
+    raiseFailure(err::kBadFileNumber, std::to_string(handle));
+  }
+  return descriptors()[static_cast<std::size_t>(handle)];
+}
+
+bool isDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (upper(a[i]) != upper(b[i])) return false;
+  }
+  return true;
+}
+
+bool exists(const std::string& native) {
+  struct stat st {};
+  return ::lstat(native.c_str(), &st) == 0;
+}
+
+// The entry of `folder` named `name` without regard to case, or `name`
+// itself when there is none.
+std::string findEntry(const std::string& folder, const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return name;
+  DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
+  if (dir == nullptr) return name;
+  std::string found = name;
+  while (dirent* entry = ::readdir(dir)) {
+    if (sameIgnoringCase(entry->d_name, name)) {
+      found = entry->d_name;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
+
+// Resolves each part of `path` without regard to case, from the start.
+std::string resolveIgnoringCase(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t slash = path.find('/', start);
+    if (slash == std::string::npos) slash = path.size();
+    parts.push_back(path.substr(start, slash - start));
+    start = slash + 1;
+  }
+  std::string result;
+  bool absolute = !path.empty() && path.front() == '/';
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
+    if (part.empty()) {
+      if (i == 0 && absolute) result = "";
+      continue;
+    }
+    std::string folder = result.empty() ? (absolute ? "/" : ".") : result;
+    std::string actual = exists(folder + "/" + part) ? part : findEntry(folder, part);
+    if (result.empty()) {
+      result = absolute ? "/" + actual : actual;
+    } else {
+      result += "/" + actual;
+    }
+  }
+  if (result.empty()) result = absolute ? "/" : path;
+  return result;
+}
+
+}  // namespace
+
+std::string drivesRoot() {
+  if (const char* root = std::getenv("TESSARO_DRIVES"); root != nullptr && *root != '\0') {
+    return root;
+  }
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr ? home : "") + "/.tessaro/drives";
+}
+
+std::string nativePath(std::string_view suitePath) {
+  std::string path(suitePath);
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  if (path.size() >= 2 && isDriveLetter(path[0]) && path[1] == ':') {
+    std::string rest = path.substr(2);
+    if (rest.empty() || rest.front() != '/') rest = "/" + rest;
+    path = drivesRoot() + "/" + std::string(1, upper(path[0])) + rest;
+  }
+  if (path.empty() || exists(path)) return path;
+  return resolveIgnoringCase(path);
+}
+
+PathKind pathKind(std::string_view suitePath) {
+  struct stat st {};
+  if (::stat(nativePath(suitePath).c_str(), &st) != 0) return PathKind::kMissing;
+  if (S_ISREG(st.st_mode)) return PathKind::kFile;
+  if (S_ISDIR(st.st_mode)) return PathKind::kDirectory;
+  return PathKind::kOther;
+}
+
+std::optional<std::uint64_t> fileLength(std::string_view suitePath) {
+  struct stat st {};
+  if (::stat(nativePath(suitePath).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+void removeFile(std::string_view suitePath) {
+  if (::unlink(nativePath(suitePath).c_str()) != 0) raiseErrno(errno, suitePath);
+}
+
+void replaceFile(std::string_view suitePath, std::string_view content) {
+  std::string target = nativePath(suitePath);
+  std::string temporary = target + ".new";
+  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) raiseErrno(errno, suitePath);
+  std::size_t written = 0;
+  while (written < content.size()) {
+    ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int error = errno;
+      ::close(fd);
+      ::unlink(temporary.c_str());
+      raiseErrno(error, suitePath);
+    }
+    written += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    int error = errno;
+    ::unlink(temporary.c_str());
+    raiseErrno(error, suitePath);
+  }
+  if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    int error = errno;
+    ::unlink(temporary.c_str());
+    raiseErrno(error, suitePath);
+  }
+}
+
+std::optional<std::string> readFirstLine(std::string_view suitePath) {
+  int fd = ::open(nativePath(suitePath).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string line;
+  char chunk[512];
+  bool done = false;
+  while (!done) {
+    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    for (ssize_t i = 0; i < n; ++i) {
+      if (chunk[i] == '\n') {
+        done = true;
+        break;
+      }
+      line.push_back(chunk[i]);
+    }
+  }
+  ::close(fd);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+std::int16_t freeHandle() {
+  for (std::int16_t h = 1; h <= kMaxHandle; ++h) {
+    if (descriptors()[static_cast<std::size_t>(h)] < 0) return h;
+  }
+  raiseFailure(kTooManyFiles);
+}
+
+void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
+  if (handle < 1 || handle > kMaxHandle) raiseFailure(err::kBadFileNumber, std::to_string(handle));
+  if (descriptors()[static_cast<std::size_t>(handle)] >= 0) {
+    raiseFailure(err::kFileAlreadyOpen, suitePath);
+  }
+  std::string native = nativePath(suitePath);
+  if (native.empty()) raiseFailure(err::kBadFileNumber, suitePath);
+  int flags = O_CLOEXEC | (mode == OpenMode::kSharedRead ? O_RDONLY : O_RDWR | O_CREAT);
+  int fd = ::open(native.c_str(), flags, 0666);
+  if (fd < 0) raiseErrno(errno, suitePath);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    raiseFailure(err::kPathFileAccess, suitePath);
+  }
+  if (mode == OpenMode::kExclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    int error = errno;
+    ::close(fd);
+    raiseFailure(error == EWOULDBLOCK ? err::kPermissionDenied : codeFor(error), suitePath);
+  }
+  descriptors()[static_cast<std::size_t>(handle)] = fd;
+}
+
+bool isOpen(std::int16_t handle) {
+  return handle >= 1 && handle <= kMaxHandle && descriptors()[static_cast<std::size_t>(handle)] >= 0;
+}
+
+std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::size_t size) {
+  int fd = descriptorOf(handle);
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      raiseFailure(codeFor(errno), std::to_string(handle));
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) {
+  int fd = descriptorOf(handle);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      raiseFailure(codeFor(errno), std::to_string(handle));
+    }
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+std::uint64_t openFileLength(std::int16_t handle) {
+  struct stat st {};
+  if (::fstat(descriptorOf(handle), &st) != 0) raiseFailure(codeFor(errno), std::to_string(handle));
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+void closeHandle(std::int16_t handle) {
+  if (!isOpen(handle)) return;
+  ::close(descriptors()[static_cast<std::size_t>(handle)]);
+  descriptors()[static_cast<std::size_t>(handle)] = -1;
+}
+
+void closeAllHandles() {
+  for (std::int16_t h = 1; h <= kMaxHandle; ++h) closeHandle(h);
+}
+
+}  // namespace vt::platform

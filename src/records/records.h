@@ -1,0 +1,32 @@
+// Record read, write and delete.
+//
+// An archive is a plain sequence of fixed-length records with no header:
+// with record length L, record R occupies bytes (R - 1) x L to R x L - 1.
+// The layer gives no byte a meaning of its own.
+#pragma once
+
+#include <string>
+
+namespace vt {
+
+// Reads record `record` of file `number` into BUFFERREC(number). Returns 0
+// when the record was read whole, 1 when the read reached the end of the
+// file. ULTIMOREC(number) is set first, even when the read fails. A buffer
+// whose length is not LUNGREC(number) is failure 59. Trail name
+// "LEGGIREC (<number>-<record>)"; failures go to the trap.
+double LEGGIREC(double number, double record);
+
+// Writes record `record` of file `number`: `text` when not empty (its length
+// must be the record length, else failure 59 and nothing is written), the
+// record buffer otherwise. Trail name "SCRIVIREC (<number>-<record>)".
+void SCRIVIREC(double number, double record, const std::string& text = {});
+
+// Deletes the file of `number` when it exists and is not empty; leaves the
+// number closed. Trail name "ELIMINA".
+void ELIMINA(double number);
+
+// Empties the file of `number`: deletes it and opens it again, empty. The
+// context values are the same after the call as before it.
+void AZZERAFILE(double number);
+
+}  // namespace vt

@@ -1,0 +1,15 @@
+// The program's spine: MAIN runs once from start to end; FINEPROG ends the
+// program normally.
+#pragma once
+
+namespace vt {
+
+// The start-up sequence: paths and task number, the archive menu, the chosen
+// archives opened, the browser and the copy window, the end. Never returns.
+[[noreturn]] void MAIN();
+
+// Records "FINEPROG", closes every file and ends the program through
+// FINETASK (the task file is rewritten). Never returns.
+[[noreturn]] void FINEPROG();
+
+}  // namespace vt

@@ -1,0 +1,97 @@
+#include "ui/qt/qt_dialogs.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QScreen>
+#include <stdexcept>
+
+#include "core/window.h"
+#include "ui/qt/cp1252.h"
+
+namespace vt::qt {
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+
+double logicalDpi() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->logicalDotsPerInch() : 96.0;
+}
+
+QMessageBox::Icon qtIcon(Icon icon) {
+  switch (icon) {
+    case Icon::kCritical: return QMessageBox::Critical;
+    case Icon::kQuestion: return QMessageBox::Question;
+    case Icon::kExclamation: return QMessageBox::Warning;
+    case Icon::kInformation: return QMessageBox::Information;
+    case Icon::kNone: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+int twipsToPixels(int twips) { return static_cast<int>(twips * logicalDpi() / kTwipsPerInch); }
+
+int pixelsToTwips(int pixels) { return static_cast<int>(pixels * kTwipsPerInch / logicalDpi()); }
+
+void QtDialogs::registerView(const std::string& formName, ViewFactory factory) {
+  views_[formName] = std::move(factory);
+}
+
+Answer QtDialogs::message(const std::string& text, Buttons buttons, Icon icon, const std::string& title,
+                          DefaultButton defaultButton) {
+  QMessageBox box(qtIcon(icon), fromCp1252(title.empty() ? kDefaultTitle : title), messageText(text),
+                  QMessageBox::NoButton, QApplication::activeWindow());
+  QMessageBox::StandardButton first = QMessageBox::Ok;
+  QMessageBox::StandardButton second = QMessageBox::NoButton;
+  switch (buttons) {
+    case Buttons::kOk: break;
+    case Buttons::kOkCancel: second = QMessageBox::Cancel; break;
+    case Buttons::kYesNo:
+      first = QMessageBox::Yes;
+      second = QMessageBox::No;
+      break;
+  }
+  box.setStandardButtons(second == QMessageBox::NoButton ? QMessageBox::StandardButtons(first)
+                                                          : QMessageBox::StandardButtons(first | second));
+  box.setDefaultButton(defaultButton == DefaultButton::kSecond && second != QMessageBox::NoButton ? second : first);
+  box.setEscapeButton(second != QMessageBox::NoButton ? second : first);
+  switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::kYes;
+    case QMessageBox::No: return Answer::kNo;
+    case QMessageBox::Cancel: return Answer::kCancel;
+    default: return Answer::kOk;
+  }
+}
+
+std::optional<std::string> QtDialogs::input(const std::string& prompt, const std::string& title,
+                                            const std::string& defaultText) {
+  bool ok = false;
+  QString answer = QInputDialog::getText(QApplication::activeWindow(), fromCp1252(title), messageText(prompt),
+                                         QLineEdit::Normal, fromCp1252(defaultText), &ok);
+  if (!ok) return std::nullopt;
+  return toCp1252(answer);
+}
+
+void QtDialogs::beep() { QApplication::beep(); }
+
+ScreenSize QtDialogs::screenSize() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  QRect geometry = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+  return {pixelsToTwips(geometry.width()), pixelsToTwips(geometry.height())};
+}
+
+void QtDialogs::showModal(WindowPresenter& presenter) {
+  auto found = views_.find(presenter.formName());
+  if (found == views_.end()) {
+    throw std::logic_error("no view registered for window " + std::string(presenter.formName()));
+  }
+  std::unique_ptr<QDialog> view = found->second(presenter);
+  presenter.load();
+  if (presenter.isClosed()) return;
+  view->exec();
+}
+
+}  // namespace vt::qt

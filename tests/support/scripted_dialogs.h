@@ -1,0 +1,89 @@
+// A dialog interface for tests: answers boxes from a queue, records every box
+// shown, and drives each window shown modally with the script given for its
+// form name.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/dialogs.h"
+#include "core/program_end.h"
+#include "core/window.h"
+
+namespace vt::testing {
+
+struct ShownBox {
+  enum class Kind { kMessage, kInput } kind = Kind::kMessage;
+  std::string text;  // the message text, or the input box's prompt
+  Buttons buttons = Buttons::kOk;
+  Icon icon = Icon::kNone;
+  std::string title;  // as asked; "" when none was given
+  DefaultButton defaultButton = DefaultButton::kFirst;
+  std::string defaultText;  // input boxes only
+};
+
+class ScriptedDialogs : public Dialogs {
+ public:
+  // What a window's script does with the presenter once it has loaded.
+  using WindowScript = std::function<void(WindowPresenter&)>;
+
+  ScriptedDialogs();
+  ~ScriptedDialogs() override;
+
+  // The answer to the next message box; a box with no queued answer gets
+  // its first button (OK, or Yes).
+  void answer(Answer a) { answers_.push_back(a); }
+  // The next input box's answer; std::nullopt is Cancel. An input box with
+  // no queued answer is a test error.
+  void type(std::optional<std::string> text) { inputs_.push_back(std::move(text)); }
+  // The script for every showing of the window named `formName`.
+  void onWindow(const std::string& formName, WindowScript script) { scripts_[formName] = std::move(script); }
+  // Runs before each message box is answered (to look at the world while it waits).
+  void onMessage(std::function<void(const ShownBox&)> hook) { messageHook_ = std::move(hook); }
+
+  const std::vector<ShownBox>& boxes() const { return boxes_; }
+  std::vector<std::string> messageTexts() const;
+  int beeps() const { return beeps_; }
+  const std::vector<std::string>& windowsShown() const { return windowsShown_; }
+  bool allAnswersUsed() const { return answers_.empty() && inputs_.empty(); }
+
+  Answer message(const std::string& text, Buttons buttons, Icon icon, const std::string& title,
+                 DefaultButton defaultButton) override;
+  std::optional<std::string> input(const std::string& prompt, const std::string& title,
+                                   const std::string& defaultText) override;
+  void beep() override { ++beeps_; }
+  ScreenSize screenSize() override { return screen_; }
+  void showModal(WindowPresenter& presenter) override;
+
+  void setScreenSize(ScreenSize s) { screen_ = s; }
+
+ private:
+  std::deque<Answer> answers_;
+  std::deque<std::optional<std::string>> inputs_;
+  std::map<std::string, WindowScript> scripts_;
+  std::function<void(const ShownBox&)> messageHook_;
+  std::vector<ShownBox> boxes_;
+  std::vector<std::string> windowsShown_;
+  ScreenSize screen_{1440 * 16, 1440 * 10};
+  int beeps_ = 0;
+  Dialogs* previous_ = nullptr;
+};
+
+// Replaces the end-of-program hook with one that throws ProgramEnded, for
+// the life of the object, so a test sees the end instead of losing its process.
+class ThrowingEndHook {
+ public:
+  ThrowingEndHook();
+  ~ThrowingEndHook();
+  ThrowingEndHook(const ThrowingEndHook&) = delete;
+  ThrowingEndHook& operator=(const ThrowingEndHook&) = delete;
+
+ private:
+  EndHook previous_;
+};
+
+}  // namespace vt::testing
