@@ -85,6 +85,10 @@ void SCRIVIREC(double number, double record, const std::string& text) {
   });
 }
 
+double LOF(double number) {
+  return static_cast<double>(platform::openFileLength(openHandle(fileIndex(number))));
+}
+
 void ELIMINA(double number) {
   State& s = S();
   const std::string company = s.DITTAOPEN;

@@ -21,6 +21,10 @@ double LEGGIREC(double number, double record);
 // record buffer otherwise. Trail name "SCRIVIREC (<number>-<record>)".
 void SCRIVIREC(double number, double record, const std::string& text = {});
 
+// The length in bytes of open file `number` (the suite's LOF). A file that
+// is not open is failure 52. Records nothing; failures reach the caller.
+double LOF(double number);
+
 // Deletes the file of `number` when it exists and is not empty; leaves the
 // number closed. Trail name "ELIMINA".
 void ELIMINA(double number);

@@ -1,11 +1,146 @@
 #include "ui/employee_copy.h"
 
+#include <cmath>
+#include <string>
+
+#include "core/dialogs.h"
+#include "core/state.h"
+#include "core/trail.h"
+#include "records/files.h"
+#include "records/isam.h"
+#include "records/records.h"
+#include "records/semaphore.h"
+#include "startup/cod_dip.h"
+#include "ui/archive_lines.h"
 #include "ui/copy_window.h"
+#include "util/questions.h"
+#include "util/text.h"
 
 namespace vt {
+namespace {
 
-// The employee copy is not available yet: no employee is copied, nothing is
-// shown, and every line stays chosen.
-int SCRIVI2(Filesta2& /*window*/, const std::string& /*line*/, int /*index*/) { return Filesta2::kNothingCopied; }
+// Files of the employee copy.
+constexpr int kUserEmployeeFile = 2;
+constexpr int kEmployeeIndexFile = 7;
+constexpr int kCompanionFile = 97;
+
+// The companion record: the head of the employee record, blanks to the end of
+// the head part, the digit 0 for the rest of the record.
+//   characters   1- 45  characters 1 to 45 of the employee record as written
+//   characters  46-100  blanks
+//   characters 101-     "0"
+constexpr std::size_t kCompanionHeadLength = 45;
+constexpr std::size_t kCompanionHeadPart = 100;
+
+// What COD_DIP$ is asked for: check mode 0, on the user's employee file.
+constexpr std::int16_t kKeyChangeMode = 0;
+constexpr double kKeyChangeArchive = kUserEmployeeFile;
+
+constexpr const char* kCrLf = "\r\n";
+constexpr const char* kCopyTitle = "Copia dipendente da archivi standard";
+
+std::string companionRecord(const std::string& employeeRecord, std::size_t length) {
+  std::string record(length, '0');
+  overwrite(record, 1, fitRight(LEFT(employeeRecord, kCompanionHeadLength), kCompanionHeadPart));
+  return record;
+}
+
+// Puts `record` into the record buffer of file `number`, cut or padded with
+// blanks to its record length.
+void fillBuffer(int number, const std::string& record) {
+  State& s = S();
+  s.BUFFERREC[number] = fitRight(record, static_cast<std::size_t>(s.LUNGREC[number]));
+}
+
+// The number of the record that would follow the last record of `number`.
+double nextRecordNumber(int number) {
+  return std::floor(LOF(number) / static_cast<double>(S().BUFFERREC[number].size())) + 1;
+}
+
+void closeCopyFiles() {
+  CHIUDIFILE(kEmployeeIndexFile);
+  CHIUDIFILE(kCompanionFile);
+}
+
+}  // namespace
+
+int SCRIVI2(Filesta2& window, const std::string& line, int index) {
+  REGISTRAPROC("SCRIVI2");
+  return guardedValue(
+      [&]() -> int {
+        State& s = S();
+        s.TABFLAG[25] = 0;
+        FAIOPEN(kEmployeeIndexFile);
+        FAIOPEN(kCompanionFile);
+
+        const int standardFile = s.TABPARAM[1];
+        const auto keyPos = static_cast<std::size_t>(s.TABPARAM[2]);
+        const auto keyLength = static_cast<std::size_t>(s.TABPARAM[3]);
+        const double standardRecord = VAL(MID(line, kEmployeeNumberPos, kEmployeeNumberDigits));
+
+        // A standard record that cannot be read whole is never copied.
+        if (!isStandardFile(standardFile) || standardRecord < 1 || LEGGIREC(standardFile, standardRecord) == 1) {
+          closeCopyFiles();
+          dialogs().message(Filesta2::kOutOfLimits, Buttons::kOk, Icon::kNone);
+          return Filesta2::kNothingCopied;
+        }
+        std::string copy = s.BUFFERREC[standardFile];
+        std::string code = MID(copy, keyPos, keyLength);
+
+        bool overwritten = false;
+        const double found = ISAM(kEmployeeIndexFile, code, kIsamSearch);
+        if (found > 0 &&
+            DOMANDASN("IL CODICE " + code + " E' ESISTENTE" + kCrLf + "SOVRASCRIVERE ?") == "S") {
+          // The user's record of that employee is the one the index points at.
+          APRISEMA();
+          if (LEGGIREC(kUserEmployeeFile, found) == 1) {
+            CHIUDISEMA();
+            closeCopyFiles();
+            dialogs().message(Filesta2::kOutOfLimits, Buttons::kOk, Icon::kNone);
+            return Filesta2::kNothingCopied;
+          }
+          fillBuffer(kUserEmployeeFile, copy);
+          SCRIVIREC(kUserEmployeeFile, found);
+          overwritten = true;
+        }
+
+        if (!overwritten) {
+          std::int16_t mode = kKeyChangeMode;
+          double archive = kKeyChangeArchive;
+          const std::string newCode = COD_DIP(mode, archive);
+          if (VAL(newCode) == 0) return Filesta2::kNothingCopied;
+          overwrite(copy, keyPos, LEFT(newCode, keyLength));
+
+          APRISEMA();
+          const double appended = nextRecordNumber(kUserEmployeeFile);
+          if (toInt16(ISAM(kEmployeeIndexFile, newCode, kIsamInsert, appended)) == -1) {
+            // Nothing is written. When another program took the code after the
+            // check, the operator is told so; any other refusal of the index
+            // has already shown its own message.
+            if (ISAM(kEmployeeIndexFile, newCode, kIsamSearch) > 0) {
+              dialogs().message("ATTENZIONE!!!! CODICE " + newCode + " GIA ESISTENTE", Buttons::kOk,
+                                Icon::kInformation, kCopyTitle);
+            }
+            CHIUDISEMA();
+            closeCopyFiles();
+            return Filesta2::kNothingCopied;
+          }
+          fillBuffer(kUserEmployeeFile, copy);
+          SCRIVIREC(kUserEmployeeFile, appended);
+          fillBuffer(kCompanionFile, companionRecord(s.BUFFERREC[kUserEmployeeFile],
+                                                     static_cast<std::size_t>(s.LUNGREC[kCompanionFile])));
+          SCRIVIREC(kCompanionFile, appended);
+          code = newCode;
+        }
+
+        CHIUDISEMA();
+        closeCopyFiles();
+        window.removeChosenLine(index);
+        window.addUserLine(code + " " + line);
+        window.selectFirstChosen();
+        return Filesta2::kCopied;
+      },
+      Filesta2::kNothingCopied);
+}
 
 }  // namespace vt
