@@ -44,6 +44,7 @@
 #include "records/isam.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -145,14 +146,15 @@ struct Node {
 // The open index file of one call, with the sizes its record length gives.
 class IndexFile {
  public:
-  IndexFile(double number, std::size_t keyLength)
+  // `fileLength`: the length of the open index file, in bytes.
+  IndexFile(double number, std::size_t keyLength, std::uint64_t fileLength)
       : number_(number),
         slot_(toInt16(number)),
         keyLength_(keyLength),
         entryLength_(keyLength + kEntryOverhead),
         nodeLength_(entryLength_ * kEntriesPerNode),
         highValue_(keyLength, kHighValue),
-        records_(static_cast<double>(platform::openFileLength(S().NUMEROFILE[slot_]) / nodeLength_)) {}
+        records_(static_cast<double>(fileLength / nodeLength_)) {}
 
   std::size_t keyLength() const { return keyLength_; }
   const std::string& highValue() const { return highValue_; }
@@ -317,12 +319,28 @@ class IndexFile {
         damaged(node.record, "elemento " + std::to_string(entry) + " fuori dal file");
       }
     }
+    // Free entries in their exact form (the usual case) are compared at once.
+    const std::size_t freeFrom = offset(node.used + 1);
+    const std::string& empty = emptyNode(node.level);
+    if (std::memcmp(text + freeFrom, empty.data() + freeFrom, nodeLength_ - freeFrom) == 0) return;
     for (int entry = node.used + 1; entry <= kEntriesPerNode; ++entry) {
       if (std::memcmp(text + offset(entry), highValue_.data(), keyLength_) != 0) {
         damaged(node.record, "elemento " + std::to_string(entry) + " usato dopo un elemento libero");
       }
     }
   }
+
+  // A node of nothing but free entries of `level`, made once per key length.
+  const std::string& emptyNode(char level) const {
+    static std::size_t madeFor = 0;
+    static std::array<std::string, 3> empty;
+    if (madeFor != keyLength_) {
+      for (char l : {kRootLevel, kBranchLevel, kLeafLevel}) empty[levelSlot(l)] = buildNode(l, 0, {}).text;
+      madeFor = keyLength_;
+    }
+    return empty[levelSlot(level)];
+  }
+  static std::size_t levelSlot(char level) { return static_cast<std::size_t>(level - kRootLevel); }
 
   double number_;
   int slot_;
@@ -496,7 +514,7 @@ double next(const IndexFile& index, std::string_view key) {
 // Empties the file and writes an empty root.
 double initialise(double number, std::size_t keyLength) {
   AZZERAFILE(number);
-  IndexFile index(number, keyLength);
+  IndexFile index(number, keyLength, 0);
   index.write(index.buildNode(kRootLevel, kRootRecord, {}));
   return 0;
 }
@@ -517,9 +535,13 @@ void openKeepingContext(double number) {
 
 // The checks made before any operation but the initialisation; the message
 // of the first that fails.
-std::optional<std::string> refusalBeforeOperation(double number, const std::string& key, double code) {
+// The length in bytes of the open index file (failure 52 when it is not open).
+std::uint64_t indexLength(double number) { return platform::openFileLength(S().NUMEROFILE[toInt16(number)]); }
+
+std::optional<std::string> refusalBeforeOperation(double number, std::uint64_t length, const std::string& key,
+                                                  double code) {
   int slot = toInt16(number);
-  if (platform::openFileLength(S().NUMEROFILE[slot]) == 0) return kMessageEmptyFile + decimalText(number);
+  if (length == 0) return kMessageEmptyFile + decimalText(number);
   if (key.empty()) return std::string(kMessageNoKey);
   if (static_cast<double>((key.size() + kEntryOverhead) * kEntriesPerNode) != S().LUNGREC[slot]) {
     return std::string(kMessageKeyLength);
@@ -666,8 +688,9 @@ double ISAM(double number, const std::string& key, double code, double record) {
     return initialise(number, *keyLength);
   }
 
-  if (std::optional<std::string> refusal = refusalBeforeOperation(number, key, code)) return refuse(*refusal);
-  IndexFile index(number, key.size());
+  const std::uint64_t length = indexLength(number);
+  if (std::optional<std::string> refusal = refusalBeforeOperation(number, length, key, code)) return refuse(*refusal);
+  IndexFile index(number, key.size(), length);
   if (index.records() < kRootRecord) index.damaged(kRootRecord, "file pi\xF9 corto di un nodo");
 
   if (code == kIsamInsert) return insert(index, number, key, record);
@@ -683,7 +706,7 @@ std::vector<std::string> checkIndex(double number) {
   if (!keyLength) {
     return {"lunghezza del record " + decimalText(S().LUNGREC[slot]) + " non adatta a un indice"};
   }
-  IndexFile index(number, *keyLength);
+  IndexFile index(number, *keyLength, indexLength(number));
   if (index.records() < kRootRecord) return {"file pi\xF9 corto di un nodo"};
   return IndexChecker(index, number, index.records()).run();
 }
