@@ -1,0 +1,250 @@
+#include "ui/copy_window.h"
+
+#include "core/dialogs.h"
+#include "core/state.h"
+#include "core/trail.h"
+#include "records/records.h"
+#include "repository/repository.h"
+#include "ui/employee_copy.h"
+#include "util/questions.h"
+#include "util/text.h"
+
+namespace vt {
+namespace {
+
+// TABPARAM and TABTESTI entries this window reads, TABFLAG entry it clears.
+constexpr int kStandardFileEntry = 1;
+constexpr int kKeyPosEntry = 2;
+constexpr int kKeyLengthEntry = 3;
+constexpr int kUserFileEntry = 9;
+constexpr int kArchiveTitleEntry = 49;
+constexpr int kLeftWithExitFlag = 25;
+
+// The user archives copied by record number.
+constexpr int kCompanies = 1;
+constexpr int kSectors = 8;
+constexpr int kProfiles = 48;
+constexpr int kFormulas = 401;
+
+// The free-record field of the user archives that have a descriptor for it;
+// the others are tested on their first two characters directly.
+constexpr const char* kCompanyFreeField = "DITX$,00001,02,N,1,T261";
+constexpr const char* kSectorFreeField = "SETX$,00001,02,N,1,S204";
+
+// The new-number box: three digits.
+constexpr std::int16_t kNewNumberLength = 3;
+constexpr const char* kNewNumberType = "N";
+
+constexpr std::int16_t kEnterKey = 13;
+
+bool isKeyedUserFile(int file) {
+  return file == kCompanies || file == kSectors || file == kProfiles || file == kFormulas;
+}
+
+// The free-record test of record buffer of user file `file`.
+bool userRecordFree(int file) {
+  const std::string& buffer = S().BUFFERREC[file];
+  switch (file) {
+    case kCompanies: return RepoR(kCompanyFreeField, 0, buffer) == kFreeMark;
+    case kSectors: return RepoR(kSectorFreeField, 0, buffer) == kFreeMark;
+    default: return startsFree(buffer);
+  }
+}
+
+std::size_t entryAsCount(int entry) {
+  std::int16_t value = S().TABPARAM[entry];
+  return value > 0 ? static_cast<std::size_t>(value) : 0;
+}
+
+void showOutOfLimits() { dialogs().message(Filesta2::kOutOfLimits, Buttons::kOk, Icon::kNone); }
+
+// "IL RECORD  5 E' ESISTENTE" CR LF "SOVRASCRIVERE ?": Yes to overwrite.
+bool overwriteAllowed(double record) {
+  std::string question = "IL RECORD " + STR(record) + " E' ESISTENTE" + "\r\n" + "SOVRASCRIVERE ?";
+  return dialogs().message(question, Buttons::kYesNo, Icon::kNone) == Answer::kYes;
+}
+
+// Asks for another record number, prompting with the chosen line, until the
+// operator gives a number of 1 or more; 0 when the operator gives no answer.
+double askNewNumber(const std::string& line) {
+  for (;;) {
+    std::int16_t length = kNewNumberLength;
+    std::string type = kNewNumberType;
+    std::string prompt = line;
+    std::string answer = DOMANDA(length, type, prompt);
+    if (answer.empty()) return 0;
+    double number = VAL(answer);
+    if (number >= 1) return number;
+  }
+}
+
+}  // namespace
+
+const char* Filesta2::buttonCaption(int button) {
+  switch (button) {
+    case kCopyOne: return "Singolo";
+    case kCopyAll: return "Tutti";
+    case kLeave: return "&Uscita";
+    default: return "";
+  }
+}
+
+void Filesta2::load() {
+  REGISTRAPROC("FORM_LOAD");
+  guarded([&] {
+    archiveTitle_ = S().TABTESTI[kArchiveTitleEntry];
+    centre(kWidthTwips, kHeightTwips, dialogs().screenSize());
+    focusedList_ = kChosenList;
+    ++focusRequests_;
+  });
+  AGGIORNA();
+  changed();
+}
+
+void Filesta2::COMANDO1_CLICK(int button) {
+  switch (button) {
+    case kCopyOne: CARICAWIN(); break;
+    case kCopyAll: CARICATUTTOWIN(); break;
+    case kLeave: close(); break;
+    default: break;
+  }
+}
+
+void Filesta2::RIEPILOGO1_DBLCLICK(int list) {
+  if (list == kChosenList) CARICAWIN();
+}
+
+void Filesta2::RIEPILOGO1_KEYPRESS(int list, std::int16_t keyAscii) {
+  if (list == kChosenList && keyAscii == kEnterKey) CARICAWIN();
+}
+
+void Filesta2::select(int list, int index) {
+  if (list != kChosenList && list != kUserList) return;
+  lists_[list].select(index);
+}
+
+void Filesta2::AGGIORNA() {
+  REGISTRAPROC("AGGIORNA");
+  guarded([&] {
+    S().TABFLAG[kLeftWithExitFlag] = 0;
+    if (isEmployeeArchive()) return;
+    ArchiveList& userList = lists_[kUserList];
+    userList.clear();
+    const int user = S().TABPARAM[kUserFileEntry];
+    if (isKeyedUserFile(user)) {
+      for (int record = 1; record <= kMaxListedRecords; ++record) {
+        S().FINEARCHIVIO = LEGGIREC(user, record);
+        if (S().FINEARCHIVIO == 1) break;
+        if (userRecordFree(user)) continue;
+        userList.add(keyedLine(S().BUFFERREC[user]));
+      }
+    }
+    changed();
+  });
+}
+
+void Filesta2::CARICAWIN() {
+  REGISTRAPROC("CARICAWIN");
+  guarded([&] {
+    const int index = lists_[kChosenList].selected();
+    if (index == ArchiveList::kNone) return;
+    const std::string line = lists_[kChosenList].at(index);
+    // Nothing copied, nothing to show again.
+    if (copyLine(line, index) == kNothingCopied) return;
+    AGGIORNA();
+  });
+}
+
+void Filesta2::CARICATUTTOWIN() {
+  REGISTRAPROC("CARICATUTTOWIN");
+  guarded([&] {
+    const int passes = lists_[kChosenList].size();
+    for (int pass = 0; pass < passes && !lists_[kChosenList].empty(); ++pass) {
+      lists_[kChosenList].select(0);
+      const std::string line = lists_[kChosenList].at(0);
+      // A line abandoned would only be offered again: stop here.
+      if (copyLine(line, 0) == kNothingCopied) break;
+    }
+    AGGIORNA();
+  });
+}
+
+int Filesta2::copyLine(const std::string& line, int index) {
+  if (isEmployeeArchive()) return SCRIVI2(*this, line, index);
+  return SCRIVI(line, index);
+}
+
+int Filesta2::SCRIVI(const std::string& line, int index) {
+  REGISTRAPROC("SCRIVI");
+  return guardedValue(
+      [&]() -> int {
+        S().TABFLAG[kLeftWithExitFlag] = 0;
+        const int standard = S().TABPARAM[kStandardFileEntry];
+        const int user = S().TABPARAM[kUserFileEntry];
+        const std::size_t keyLength = entryAsCount(kKeyLengthEntry);
+
+        // The standard record: its number is the line's key. A record that
+        // cannot be read whole is never copied.
+        double record = VAL(LEFT(line, keyLength));
+        if (!isStandardFile(standard) || record < 1 || LEGGIREC(standard, record) == 1) {
+          showOutOfLimits();
+          return kNothingCopied;
+        }
+        const std::string copy = S().BUFFERREC[standard];
+
+        // The user record it goes to: free, overwritten, or another number.
+        for (;;) {
+          S().FINEARCHIVIO = LEGGIREC(user, record);
+          if (S().FINEARCHIVIO == 1) {
+            showOutOfLimits();
+            return kNothingCopied;
+          }
+          if (userRecordFree(user) || overwriteAllowed(record)) break;
+          record = askNewNumber(line);
+          if (record == 0) return kNothingCopied;
+        }
+
+        // The standard record fitted to the user's record length, its key
+        // rewritten as the number it now has.
+        std::string& buffer = S().BUFFERREC[user];
+        buffer = fitRight(copy, buffer.size());
+        overwrite(buffer, entryAsCount(kKeyPosEntry), zeroPad(decimalText(record), keyLength));
+        SCRIVIREC(user, record);
+
+        removeChosenLine(index);
+        selectFirstChosen();
+        return kCopied;
+      },
+      kNothingCopied);
+}
+
+void Filesta2::addChosenLine(const std::string& line) {
+  lists_[kChosenList].add(line);
+  changed();
+}
+
+void Filesta2::removeChosenLine(int index) {
+  lists_[kChosenList].removeAt(index);
+  changed();
+}
+
+void Filesta2::addUserLine(const std::string& line) {
+  lists_[kUserList].add(line);
+  changed();
+}
+
+void Filesta2::selectFirstChosen() {
+  if (lists_[kChosenList].empty()) return;
+  lists_[kChosenList].select(0);
+  focusedList_ = kChosenList;
+  ++focusRequests_;
+  changed();
+}
+
+const std::vector<std::string>& Filesta2::lines(int list) const {
+  return lists_[list == kUserList ? kUserList : kChosenList].lines();
+}
+
+int Filesta2::selected(int list) const { return lists_[list == kUserList ? kUserList : kChosenList].selected(); }
+
+}  // namespace vt

@@ -1,0 +1,124 @@
+// The copy window (form FILESTA2): shows the lines chosen in the browser
+// beside the records in use of the user's archive of the same kind, and
+// copies chosen records from the standard archive into the user's archive,
+// one at a time ("Singolo") or all ("Tutti").
+//
+// Companies, formulas, sectors and profiles are keyed by record number: the
+// standard record R is written at record R of the user's archive with its key
+// rewritten as R with leading zeros; a record R in use is overwritten only
+// after the operator says so, or the operator gives another number. The user
+// archives are never extended by this copy. Employees are copied by SCRIVI2
+// (ui/employee_copy.h).
+//
+// Inputs, set by the start-up: TABPARAM(1) standard file (201 to 206, open),
+// TABPARAM(2)/(3) key position and length, TABPARAM(4)/(5) description
+// position and length, TABPARAM(9) user file (1, 2, 8, 48 or 401, open),
+// TABTESTI(49) the archive's title.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/window.h"
+#include "ui/archive_lines.h"
+
+namespace vt {
+
+class Filesta2 : public WindowPresenter {
+ public:
+  static constexpr int kChosenList = 0;  // Riepilogo1(0)
+  static constexpr int kUserList = 1;    // Riepilogo1(1)
+  static constexpr int kCopyOne = 0;     // Comando1(0) "Singolo"
+  static constexpr int kCopyAll = 1;     // Comando1(1) "Tutti"
+  static constexpr int kLeave = 4;       // Comando1(4) "&Uscita"
+
+  static constexpr int kWidthTwips = 10800;
+  static constexpr int kHeightTwips = 8500;
+
+  // What SCRIVI (and SCRIVI2) give back.
+  static constexpr int kCopied = 0;
+  static constexpr int kNothingCopied = 1;
+
+  Filesta2() = default;
+
+  std::string_view formName() const override { return "FILESTA2"; }
+
+  // Shows the archive's title, centres the window and fills the user-archive
+  // list (AGGIORNA). The chosen lines already handed over stay. Trail
+  // "FORM_LOAD".
+  void load() override;
+
+  // --- Events ------------------------------------------------------------------
+
+  // kCopyOne: CARICAWIN; kCopyAll: CARICATUTTOWIN; kLeave: closes the window.
+  void COMANDO1_CLICK(int button);
+  // Double click on list `list`: on the chosen list, CARICAWIN.
+  void RIEPILOGO1_DBLCLICK(int list);
+  // A character key on list `list`: Enter (13) on the chosen list, CARICAWIN.
+  void RIEPILOGO1_KEYPRESS(int list, std::int16_t keyAscii);
+  // The operator selected line `index` of list `list` (-1: none).
+  void select(int list, int index);
+
+  // --- Procedures --------------------------------------------------------------
+
+  // Refills the user-archive list with the records in use of the user's
+  // archive (records 1 to 1,000 at most). For the employee archive the list
+  // is left as it is. Sets TABFLAG(25) to 0. Trail "AGGIORNA".
+  void AGGIORNA();
+  // Copies the selected chosen line, then refills the user-archive list
+  // unless nothing was copied. No selection: nothing. Trail "CARICAWIN".
+  void CARICAWIN();
+  // Copies the chosen lines, one pass per line present at the start, each
+  // pass on the first line; stops at once when a pass copies nothing, and
+  // refills the user-archive list at the end. Trail "CARICATUTTOWIN".
+  void CARICATUTTOWIN();
+  // Copies the record of chosen line `line` (at `index` in the chosen list)
+  // into the user's archive, asking before a record in use is overwritten,
+  // and removes the line. kCopied when it wrote the record; kNothingCopied
+  // when the operator abandoned the line or the number lies outside the
+  // archive (the line then stays chosen). Trail "SCRIVI".
+  int SCRIVI(const std::string& line, int index);
+
+  // --- What the browser's hand-over and the employee copy use ----------------
+
+  // Adds `line` to the chosen list, at its place in the order.
+  void addChosenLine(const std::string& line);
+  // Removes line `index` of the chosen list (outside the list: nothing).
+  void removeChosenLine(int index);
+  // Adds `line` to the user-archive list.
+  void addUserLine(const std::string& line);
+  // When the chosen list has lines, selects its first line and gives the
+  // list the keyboard focus.
+  void selectFirstChosen();
+
+  // --- State a view shows ------------------------------------------------------
+
+  const std::vector<std::string>& lines(int list) const;
+  int selected(int list) const;
+  int focusedList() const { return focusedList_; }
+  unsigned focusRequests() const { return focusRequests_; }
+  const std::string& archiveTitle() const { return archiveTitle_; }
+
+  static constexpr const char* kCaption = "Archivi Standard";
+  static constexpr const char* kHeading = "GESTIONE ARCHIVI STANDARD";
+  static constexpr const char* kSelectedArchiveLabel = " ARCHIVIO SELEZIONATO";
+  static constexpr const char* kDesignTitle = "Archivio Standard";
+  static constexpr const char* kChosenListLabel = " RECORDS SCELTI";
+  static constexpr const char* kUserListLabel = "ARCHIVIO TESSARO";
+  static constexpr const char* kOptionsLabel = "OPZIONI";
+  static constexpr const char* kOutOfLimits = "NUMERO RECORD FUORI DAI LIMITI DEL ARCHIVIO";
+  // Caption of button kCopyOne, kCopyAll or kLeave.
+  static const char* buttonCaption(int button);
+
+ private:
+  // One chosen line through SCRIVI, or SCRIVI2 for the employee archive.
+  int copyLine(const std::string& line, int index);
+
+  ArchiveList lists_[2];
+  int focusedList_ = kChosenList;
+  unsigned focusRequests_ = 0;
+  std::string archiveTitle_ = kDesignTitle;
+};
+
+}  // namespace vt
