@@ -15,7 +15,6 @@
 namespace vt {
 namespace {
 
-using testing::ProgramEnded;
 using testing::ScriptedDialogs;
 using testing::SuiteFolder;
 using testing::ThrowingEndHook;
