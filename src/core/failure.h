@@ -21,6 +21,7 @@ inline constexpr std::int16_t kFileAlreadyOpen = 55;
 inline constexpr std::int16_t kDeviceIo = 57;
 inline constexpr std::int16_t kBadRecordLength = 59;
 inline constexpr std::int16_t kDiskFull = 61;
+inline constexpr std::int16_t kBadRecordNumber = 63;
 inline constexpr std::int16_t kPermissionDenied = 70;
 inline constexpr std::int16_t kPathFileAccess = 75;
 inline constexpr std::int16_t kPathNotFound = 76;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -280,12 +281,26 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
 
 void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) {
   int fd = descriptorOf(handle);
+  // What the file held where the bytes go, to put back if the write fails
+  // part way: a record is written whole or not at all.
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) raiseFailure(codeFor(errno), std::to_string(handle));
+  const auto oldLength = static_cast<std::uint64_t>(st.st_size);
+  std::string previous(bytes.size(), '\0');
+  const std::size_t previousSize = readAt(handle, offset, previous.data(), previous.size());
+  previous.resize(previousSize);
+
   std::size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
-      raiseFailure(codeFor(errno), std::to_string(handle));
+      const int error = errno;
+      if (done > 0) {
+        (void)!::pwrite(fd, previous.data(), previous.size(), static_cast<off_t>(offset));
+      }
+      if (oldLength < offset + bytes.size()) (void)!::ftruncate(fd, static_cast<off_t>(oldLength));
+      raiseFailure(codeFor(error), std::to_string(handle));
     }
     done += static_cast<std::size_t>(n);
   }

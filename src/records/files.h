@@ -31,6 +31,13 @@ inline constexpr int kBaseTemplateLength = 29;
 inline constexpr int kBaseRecordLengthPos = 33;
 inline constexpr int kBaseRecordLengthLength = 5;
 inline constexpr const char* kBaseFileName = "WKBASE.DAT";
+// The longest record a file may declare (the suite's record lengths are
+// 16-bit numbers).
+inline constexpr double kMaxRecordLength = 32767;
+
+// The table index of file `number`: a whole number from 1 to 600, else
+// failure 52 (bad file number).
+int fileIndex(double number);
 
 // The path of file `number`, resolved through its row of "WKBASE.DAT" and the
 // context values; sets LUNGBASE. `relative` is set by the caller to -1 (true)
@@ -41,8 +48,9 @@ std::string DAMMIFILE(double number, std::int16_t& relative);
 
 // Opens file `number` shared for reading and writing (an absent file is
 // created empty), with its record buffer set to LUNGBASE blanks; returns the
-// record length. Returns 0 and does nothing for a number of 0 or less.
-// Trail name "FAIOPEN".
+// record length. Returns 0 and does nothing for a number of 0 or less. A row
+// whose record length is not a whole number from 1 to 32767 is failure 59,
+// raised before anything is opened. Trail name "FAIOPEN".
 double FAIOPEN(double number);
 
 // 1 when the file of `number` exists and is not empty, else 0. Opens nothing

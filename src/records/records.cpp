@@ -1,0 +1,132 @@
+#include "records/records.h"
+
+#include <cmath>
+#include <string>
+
+#include "core/state.h"
+#include "core/trail.h"
+#include "platform/files.h"
+#include "records/files.h"
+#include "util/text.h"
+
+namespace vt {
+namespace {
+
+// Record numbers above this would put the record past any offset a file of
+// the suite can have.
+constexpr double kMaxRecordNumber = 2147483647.0;
+
+std::string recordTrailName(const char* procedure, double number, double record) {
+  return std::string(procedure) + " (" + decimalText(number) + "-" + decimalText(record) + ")";
+}
+
+// The byte offset of `record` in a file of records of `length` bytes.
+std::uint64_t recordOffset(double record, std::size_t length) {
+  if (record < 1 || record > kMaxRecordNumber || record != std::floor(record)) {
+    raiseFailure(err::kBadRecordNumber, decimalText(record));
+  }
+  return (static_cast<std::uint64_t>(record) - 1) * length;
+}
+
+// The handle of open file `n`; a file that is not open is failure 52.
+std::int16_t openHandle(int n) {
+  std::int16_t handle = S().NUMEROFILE[n];
+  if (handle == 0 || !platform::isOpen(handle)) {
+    raiseFailure(err::kBadFileNumber, "il file " + std::to_string(n) + " non \xE8 aperto");
+  }
+  return handle;
+}
+
+// The record buffer of `n` must have the record length of `n`.
+void checkBufferLength(int n) {
+  const State& s = S();
+  if (static_cast<double>(s.BUFFERREC[n].size()) != s.LUNGREC[n] || s.LUNGREC[n] < 1) {
+    raiseFailure(err::kBadRecordLength, "file " + std::to_string(n) + ", record di " +
+                                            std::to_string(s.BUFFERREC[n].size()) + " caratteri invece di " +
+                                            decimalText(s.LUNGREC[n]));
+  }
+}
+
+}  // namespace
+
+double LEGGIREC(double number, double record) {
+  REGISTRAPROC(recordTrailName("LEGGIREC", number, record));
+  return guardedValue(
+      [&]() -> double {
+        const int n = fileIndex(number);
+        State& s = S();
+        s.ULTIMOREC[n] = record;
+        checkBufferLength(n);
+        std::string& buffer = s.BUFFERREC[n];
+        const std::uint64_t offset = recordOffset(record, buffer.size());
+        const std::size_t read = platform::readAt(openHandle(n), offset, buffer.data(), buffer.size());
+        return read < buffer.size() ? 1.0 : 0.0;
+      },
+      0.0);
+}
+
+void SCRIVIREC(double number, double record, const std::string& text) {
+  REGISTRAPROC(recordTrailName("SCRIVIREC", number, record));
+  guarded([&] {
+    const int n = fileIndex(number);
+    State& s = S();
+    s.ULTIMOREC[n] = record;
+    checkBufferLength(n);
+    if (!text.empty()) {
+      if (static_cast<double>(text.size()) != s.LUNGREC[n]) {
+        raiseFailure(err::kBadRecordLength, "file " + std::to_string(n) + ", testo di " +
+                                                std::to_string(text.size()) + " caratteri invece di " +
+                                                decimalText(s.LUNGREC[n]));
+      }
+      s.BUFFERREC[n] = text;
+    }
+    const std::string& buffer = s.BUFFERREC[n];
+    platform::writeAt(openHandle(n), recordOffset(record, buffer.size()), buffer);
+  });
+}
+
+void ELIMINA(double number) {
+  State& s = S();
+  const std::string company = s.DITTAOPEN;
+  const std::string year = s.ANNOOPEN;
+  const std::string region = s.REGIONEOPEN;
+  const std::string province = s.PROVINCIAOPEN;
+  REGISTRAPROC("ELIMINA");
+  guarded([&] {
+    if (number <= 0) return;
+    const int n = fileIndex(number);
+    if (s.NUMEROFILE[n] != 0) CHIUDIFILE(number);
+    if (VERBASE(number) == 0) return;
+    s.DITTAOPEN = company;
+    s.ANNOOPEN = year;
+    s.REGIONEOPEN = region;
+    s.PROVINCIAOPEN = province;
+    std::int16_t relative = -1;
+    const std::string path = DAMMIFILE(number, relative);
+    if (path.empty()) return;
+    if (s.NUMEROFILE[n] != 0) CHIUDIFILE(number);
+    const auto length = platform::fileLength(path);
+    if (length.has_value() && *length > 0) platform::removeFile(path);
+  });
+}
+
+void AZZERAFILE(double number) {
+  State& s = S();
+  const std::string company = s.DITTAOPEN;
+  const std::string year = s.ANNOOPEN;
+  const std::string region = s.REGIONEOPEN;
+  const std::string province = s.PROVINCIAOPEN;
+  auto restore = [&] {
+    s.DITTAOPEN = company;
+    s.ANNOOPEN = year;
+    s.REGIONEOPEN = region;
+    s.PROVINCIAOPEN = province;
+  };
+  ELIMINA(number);
+  restore();
+  FAIOPEN(number);
+  // The open consumed the values its template needed; the caller keeps them.
+  restore();
+}
+
+}  // namespace vt
