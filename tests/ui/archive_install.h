@@ -70,6 +70,15 @@ inline std::vector<std::string> numberedRecords(const ArchiveLayout& layout, int
   return records;
 }
 
+// The line of `record` in the lists of a keyed archive: key, blank,
+// description, as the windows show it.
+inline std::string lineOf(const ArchiveLayout& layout, const std::string& record) {
+  return record.substr(static_cast<std::size_t>(layout.keyPos - 1), static_cast<std::size_t>(layout.keyLength)) +
+         " " +
+         record.substr(static_cast<std::size_t>(layout.descriptionPos - 1),
+                       static_cast<std::size_t>(layout.descriptionLength));
+}
+
 inline std::string joined(const std::vector<std::string>& records) {
   std::string bytes;
   for (const std::string& record : records) bytes += record;

@@ -19,10 +19,10 @@ using testing::freeRecord;
 using testing::kCompanies;
 using testing::kEmployees;
 using testing::keyedRecord;
+using testing::lineOf;
 using testing::numberedRecord;
 using testing::numberedRecords;
 using testing::ScriptedDialogs;
-using testing::ShownBox;
 using testing::ThrowingEndHook;
 
 constexpr int kCompanyLength = 60;
@@ -42,9 +42,8 @@ class BrowserTest : public ::testing::Test {
 
   // The company line of standard record `number` as numberedRecord makes it.
   static std::string companyLine(int number) {
-    return keyedLine(numberedRecord(kCompanies, kCompanyLength, number));
+    return lineOf(kCompanies, numberedRecord(kCompanies, kCompanyLength, number));
   }
-  static std::string keyedLine(const std::string& record) { return record.substr(2, 3) + " " + record.substr(5, 30); }
 
   // An employee record: code at 3, name over the description at 9515.
   static std::string employeeRecord(const std::string& code, const std::string& name, const std::string& head = "00") {

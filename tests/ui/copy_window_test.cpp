@@ -21,6 +21,7 @@ using testing::kFormulas;
 using testing::kProfiles;
 using testing::kSectors;
 using testing::keyedRecord;
+using testing::lineOf;
 using testing::numberedRecord;
 using testing::numberedRecords;
 using testing::ScriptedDialogs;
@@ -35,19 +36,33 @@ constexpr int kSectorLength = 420;
 const std::string kQuestionEnd = " E' ESISTENTE\r\nSOVRASCRIVERE ?";
 const std::string kOutOfLimits = "NUMERO RECORD FUORI DAI LIMITI DEL ARCHIVIO";
 
-// The line of `record` in the layout's lists: key, blank, description.
-std::string lineOf(const ArchiveLayout& layout, const std::string& record) {
-  return record.substr(static_cast<std::size_t>(layout.keyPos - 1), static_cast<std::size_t>(layout.keyLength)) +
-         " " +
-         record.substr(static_cast<std::size_t>(layout.descriptionPos - 1),
-                       static_cast<std::size_t>(layout.descriptionLength));
-}
-
 // `record` with its key replaced by `key`.
 std::string withKey(const ArchiveLayout& layout, std::string record, const std::string& key) {
   record.replace(static_cast<std::size_t>(layout.keyPos - 1), key.size(), key);
   return record;
 }
+
+// An installation of its own, for a test that tries several: `layout` with
+// the standard and user files given, opened as the start-up leaves it.
+struct Installation {
+  Installation(const ArchiveLayout& layout, int standardLength, const Lines& standard, int userLength,
+               const Lines& user) {
+    install.file(layout.standardFile, "STANDARD.DAT", standardLength, standard);
+    install.file(layout.userFile, "UTENTE.DAT", userLength, user);
+    install.open(layout);
+  }
+  // Hands `lines` over as the browser does, then shows the window.
+  void show(const Lines& lines) {
+    for (const std::string& line : lines) copy.addChosenLine(line);
+    copy.load();
+  }
+  std::string userFile() const { return install.bytes("UTENTE.DAT"); }
+
+  testing::TempFolder folder;
+  ScriptedDialogs boxes;
+  ArchiveInstall install{folder};
+  Filesta2 copy;
+};
 
 class CopyWindowTest : public ::testing::Test {
  protected:
@@ -185,16 +200,12 @@ TEST_F(CopyWindowTest, ARecordInUse_IsOverwrittenOnYes_OrTheOperatorGivesAnother
   }
   // No, then 12: record 12 is free and receives the record with the key 012.
   {
-    testing::TempFolder other;
-    ScriptedDialogs boxes;
-    ArchiveInstall otherInstall(other);
     Lines user = userCompanies(14, {12});
-    otherInstall.file(201, "STANDARD.DAT", kCompanyLength, numberedRecords(kCompanies, kCompanyLength, 6));
-    otherInstall.file(1, "UTENTE.DAT", kCompanyLength, user);
-    otherInstall.open(kCompanies);
-    Filesta2 copy;
-    copy.addChosenLine(companyLine(5));
-    copy.load();
+    Installation other(kCompanies, kCompanyLength, numberedRecords(kCompanies, kCompanyLength, 6), kCompanyLength,
+                       user);
+    other.show({companyLine(5)});
+    Filesta2& copy = other.copy;
+    ScriptedDialogs& boxes = other.boxes;
     boxes.answer(Answer::kNo);
     boxes.type("12");
 
@@ -209,7 +220,7 @@ TEST_F(CopyWindowTest, ARecordInUse_IsOverwrittenOnYes_OrTheOperatorGivesAnother
     EXPECT_EQ(input.defaultText, "000");
     std::string expected = joined(user);
     expected.replace(11 * kCompanyLength, kCompanyLength, withKey(kCompanies, standardCompany(5), "012"));
-    EXPECT_EQ(other.read("drives/C/ARCHIVI/UTENTE.DAT"), expected);
+    EXPECT_EQ(other.userFile(), expected);
     EXPECT_TRUE(copy.lines(Filesta2::kChosenList).empty());
   }
 }
@@ -250,16 +261,12 @@ TEST_F(CopyWindowTest, ANumberOutsideTheArchives_GivesTheMessage_WritesNothing_A
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    testing::TempFolder other;
-    ScriptedDialogs boxes;
-    ArchiveInstall otherInstall(other);
     Lines user = userCompanies(8);
-    otherInstall.file(201, "STANDARD.DAT", kCompanyLength, numberedRecords(kCompanies, kCompanyLength, 7));
-    otherInstall.file(1, "UTENTE.DAT", kCompanyLength, user);
-    otherInstall.open(kCompanies);
-    Filesta2 copy;
-    copy.addChosenLine(companyLine(c.line));
-    copy.load();
+    Installation other(kCompanies, kCompanyLength, numberedRecords(kCompanies, kCompanyLength, 7), kCompanyLength,
+                       user);
+    other.show({companyLine(c.line)});
+    Filesta2& copy = other.copy;
+    ScriptedDialogs& boxes = other.boxes;
     for (Answer a : c.answers) boxes.answer(a);
     for (const char* t : c.typed) boxes.type(t);
 
@@ -272,7 +279,7 @@ TEST_F(CopyWindowTest, ANumberOutsideTheArchives_GivesTheMessage_WritesNothing_A
     EXPECT_EQ(boxes.boxes().back().buttons, Buttons::kOk);
     EXPECT_EQ(boxes.boxes().back().icon, Icon::kNone);
     EXPECT_EQ(boxes.boxes().back().title, "");
-    EXPECT_EQ(other.read("drives/C/ARCHIVI/UTENTE.DAT"), joined(user));
+    EXPECT_EQ(other.userFile(), joined(user));
     EXPECT_EQ(copy.lines(Filesta2::kChosenList), (Lines{companyLine(c.line)}));
     EXPECT_TRUE(boxes.allAnswersUsed());
   }
@@ -295,25 +302,19 @@ TEST_F(CopyWindowTest, AStandardRecordLongerThanTheUserRecordIsCut_AShorterOneIs
   const int userLength = 60;
   for (int standardLength : {80, 40}) {
     SCOPED_TRACE(standardLength);
-    testing::TempFolder other;
-    ScriptedDialogs boxes;
-    ArchiveInstall otherInstall(other);
     Lines standard = numberedRecords(kCompanies, standardLength, 3);
     for (std::string& record : standard) record.replace(record.size() - 4, 4, "FINE");
     Lines user = userCompanies(3, {3});
-    otherInstall.file(201, "STANDARD.DAT", standardLength, standard);
-    otherInstall.file(1, "UTENTE.DAT", userLength, user);
-    otherInstall.open(kCompanies);
-    Filesta2 copy;
-    copy.addChosenLine(lineOf(kCompanies, standard[2]));
-    copy.load();
+    Installation other(kCompanies, standardLength, standard, userLength, user);
+    other.show({lineOf(kCompanies, standard[2])});
+    Filesta2& copy = other.copy;
 
     EXPECT_EQ(copy.SCRIVI(lineOf(kCompanies, standard[2]), 0), Filesta2::kCopied);
 
     std::string written = standardLength > userLength ? standard[2].substr(0, userLength)
                                                       : standard[2] + std::string(userLength - standardLength, ' ');
     user[2] = written;
-    EXPECT_EQ(other.read("drives/C/ARCHIVI/UTENTE.DAT"), joined(user));
+    EXPECT_EQ(other.userFile(), joined(user));
     EXPECT_EQ(written.find("FINE") != std::string::npos, standardLength < userLength);
   }
 }
@@ -356,16 +357,12 @@ TEST_F(CopyWindowTest, Tutti_StopsAtTheFirstLineAbandoned_AndStillRefillsTheUser
   }
   // The first line is copied, the second abandoned, the third never reached.
   {
-    testing::TempFolder other;
-    ScriptedDialogs boxes;
-    ArchiveInstall otherInstall(other);
     Lines user = userCompanies(6, {3});
-    otherInstall.file(201, "STANDARD.DAT", kCompanyLength, numberedRecords(kCompanies, kCompanyLength, 6));
-    otherInstall.file(1, "UTENTE.DAT", kCompanyLength, user);
-    otherInstall.open(kCompanies);
-    Filesta2 copy;
-    for (int number : {3, 4, 5}) copy.addChosenLine(companyLine(number));
-    copy.load();
+    Installation other(kCompanies, kCompanyLength, numberedRecords(kCompanies, kCompanyLength, 6), kCompanyLength,
+                       user);
+    other.show({companyLine(3), companyLine(4), companyLine(5)});
+    Filesta2& copy = other.copy;
+    ScriptedDialogs& boxes = other.boxes;
     boxes.answer(Answer::kNo);
     boxes.type("");
 
@@ -373,7 +370,7 @@ TEST_F(CopyWindowTest, Tutti_StopsAtTheFirstLineAbandoned_AndStillRefillsTheUser
 
     EXPECT_EQ(boxes.messageTexts(), (Lines{question(4)}));
     user[2] = standardCompany(3);
-    EXPECT_EQ(other.read("drives/C/ARCHIVI/UTENTE.DAT"), joined(user));
+    EXPECT_EQ(other.userFile(), joined(user));
     EXPECT_EQ(copy.lines(Filesta2::kChosenList), (Lines{companyLine(4), companyLine(5)}));
     // The refilled user list shows the record the first pass copied.
     EXPECT_EQ(copy.lines(Filesta2::kUserList)[2], companyLine(3));
@@ -404,19 +401,13 @@ TEST_F(CopyWindowTest, WithNothingToDo_SingoloDoesNothing_AndTuttiOnlyRefillsThe
 TEST_F(CopyWindowTest, FreeRecordsNeverAppearInTheUserList_WhicheverWayTheArchiveMarksThem) {
   for (const ArchiveLayout* layout : {&kCompanies, &kFormulas, &kProfiles}) {
     SCOPED_TRACE(layout->userFile);
-    testing::TempFolder other;
-    ScriptedDialogs boxes;
-    ArchiveInstall otherInstall(other);
     const int length = 50;
     Lines user = numberedRecords(*layout, length, 5, "MIO");
     user[1] = freeRecord(*layout, length, "002", "VECCHIO");
     user[3] = freeRecord(*layout, length, "004", "VECCHIO");
-    otherInstall.file(layout->standardFile, "STANDARD.DAT", length, {});
-    otherInstall.file(layout->userFile, "UTENTE.DAT", length, user);
-    otherInstall.open(*layout);
-    Filesta2 copy;
-    copy.load();
-    EXPECT_EQ(copy.lines(Filesta2::kUserList),
+    Installation other(*layout, length, {}, length, user);
+    other.show({});
+    EXPECT_EQ(other.copy.lines(Filesta2::kUserList),
               (Lines{lineOf(*layout, user[0]), lineOf(*layout, user[2]), lineOf(*layout, user[4])}));
   }
 }
@@ -424,23 +415,18 @@ TEST_F(CopyWindowTest, FreeRecordsNeverAppearInTheUserList_WhicheverWayTheArchiv
 TEST_F(CopyWindowTest, AFormulaOrProfileIsWrittenOverAFreeRecord_WithItsKeyAtItsOwnPosition) {
   for (const ArchiveLayout* layout : {&kFormulas, &kProfiles}) {
     SCOPED_TRACE(layout->userFile);
-    testing::TempFolder other;
-    ScriptedDialogs boxes;
-    ArchiveInstall otherInstall(other);
     const int length = 50;
     Lines standard = numberedRecords(*layout, length, 4);
     Lines user = numberedRecords(*layout, length, 4, "MIO");
     user[3] = freeRecord(*layout, length, "004");
-    otherInstall.file(layout->standardFile, "STANDARD.DAT", length, standard);
-    otherInstall.file(layout->userFile, "UTENTE.DAT", length, user);
-    otherInstall.open(*layout);
-    Filesta2 copy;
-    copy.addChosenLine(lineOf(*layout, standard[3]));
-    copy.load();
+    Installation other(*layout, length, standard, length, user);
+    other.show({lineOf(*layout, standard[3])});
+    Filesta2& copy = other.copy;
+    ScriptedDialogs& boxes = other.boxes;
     copy.select(Filesta2::kChosenList, 0);
     copy.RIEPILOGO1_DBLCLICK(Filesta2::kChosenList);
     user[3] = standard[3];
-    EXPECT_EQ(other.read("drives/C/ARCHIVI/UTENTE.DAT"), joined(user));
+    EXPECT_EQ(other.userFile(), joined(user));
     EXPECT_TRUE(boxes.boxes().empty());
   }
 }

@@ -11,6 +11,8 @@ namespace vt::qt {
 namespace {
 
 constexpr const char* kArchiveFontFamily = "Courier New";
+// The heading's letters against the body text's.
+constexpr double kHeadingScale = 1.4;
 
 // Takes Enter from a list and gives it to a function.
 class EnterFilter : public QObject {
@@ -55,6 +57,15 @@ QListWidget* makeArchiveList(const QString& objectName, QWidget* parent) {
 
 QLabel* makeLabel(const std::string& text, QWidget* parent) { return new QLabel(fromCp1252(text), parent); }
 
+QLabel* makeHeading(const std::string& text, QWidget* parent) {
+  QLabel* heading = makeLabel(text, parent);
+  QFont font = heading->font();
+  font.setBold(true);
+  font.setPointSizeF(font.pointSizeF() * kHeadingScale);
+  heading->setFont(font);
+  return heading;
+}
+
 QPushButton* makeButton(const std::string& caption, QStyle::StandardPixmap picture, const QString& objectName,
                         QWidget* parent) {
   auto* button = new QPushButton(QApplication::style()->standardIcon(picture), fromCp1252(caption), parent);
@@ -75,6 +86,13 @@ void showLines(QListWidget* list, const std::vector<std::string>& lines, int sel
   }
   list->setCurrentRow(selected);
   if (selected < 0) list->clearSelection();
+}
+
+void forwardSelection(QListWidget* list, std::function<void(int)> onSelect) {
+  QObject::connect(list, &QListWidget::itemSelectionChanged, list, [list, onSelect = std::move(onSelect)] {
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    onSelect(selected.isEmpty() ? -1 : list->row(selected.front()));
+  });
 }
 
 void forwardEnter(QListWidget* list, std::function<void()> onEnter) {

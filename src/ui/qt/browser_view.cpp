@@ -20,11 +20,7 @@ class BrowserView : public PresenterView {
     setWindowTitle(fromCp1252(Filestan::kCaption));
     setObjectName("FILESTAN");
 
-    auto* heading = makeLabel(Filestan::kHeading, this);
-    QFont headingFont = heading->font();
-    headingFont.setBold(true);
-    headingFont.setPointSizeF(headingFont.pointSizeF() * 1.4);
-    heading->setFont(headingFont);
+    auto* heading = makeHeading(Filestan::kHeading, this);
     auto* strip = makeLabel(decorativeStrip(), this);
     title_ = makeLabel(presenter.archiveTitle(), this);
     title_->setObjectName("archiveTitle");
@@ -43,7 +39,7 @@ class BrowserView : public PresenterView {
     }
 
     for (int list : {Filestan::kStandardList, Filestan::kChosenList}) {
-      connect(lists_[list], &QListWidget::currentRowChanged, this, [this, list](int row) { presenter_.select(list, row); });
+      forwardSelection(lists_[list], [this, list](int row) { presenter_.select(list, row); });
       connect(lists_[list], &QListWidget::itemDoubleClicked, this, [this, list] { presenter_.RIEPILOGO1_DBLCLICK(list); });
       forwardEnter(lists_[list], [this, list] { presenter_.RIEPILOGO1_KEYPRESS(list, '\r'); });
     }

@@ -20,11 +20,7 @@ class CopyWindowView : public PresenterView {
     setWindowTitle(fromCp1252(Filesta2::kCaption));
     setObjectName("FILESTA2");
 
-    auto* heading = makeLabel(Filesta2::kHeading, this);
-    QFont headingFont = heading->font();
-    headingFont.setBold(true);
-    headingFont.setPointSizeF(headingFont.pointSizeF() * 1.4);
-    heading->setFont(headingFont);
+    auto* heading = makeHeading(Filesta2::kHeading, this);
     auto* strip = makeLabel(decorativeStrip(), this);
     title_ = makeLabel(presenter.archiveTitle(), this);
     title_->setObjectName("archiveTitle");
@@ -32,7 +28,7 @@ class CopyWindowView : public PresenterView {
     lists_[Filesta2::kChosenList] = makeArchiveList("chosenList", this);
     lists_[Filesta2::kUserList] = makeArchiveList("userList", this);
     for (int list : {Filesta2::kChosenList, Filesta2::kUserList}) {
-      connect(lists_[list], &QListWidget::currentRowChanged, this, [this, list](int row) { presenter_.select(list, row); });
+      forwardSelection(lists_[list], [this, list](int row) { presenter_.select(list, row); });
       connect(lists_[list], &QListWidget::itemDoubleClicked, this, [this, list] { presenter_.RIEPILOGO1_DBLCLICK(list); });
       forwardEnter(lists_[list], [this, list] { presenter_.RIEPILOGO1_KEYPRESS(list, '\r'); });
     }

@@ -58,8 +58,7 @@ QStringList labelTexts(const QDialog& dialog) {
 }
 
 QString companyLine(int number) {
-  std::string record = testing::numberedRecord(kCompanies, kCompanyLength, number);
-  return qt::fromCp1252(record.substr(2, 3) + " " + record.substr(5, 30));
+  return qt::fromCp1252(testing::lineOf(kCompanies, testing::numberedRecord(kCompanies, kCompanyLength, number)));
 }
 
 }  // namespace
