@@ -1,0 +1,97 @@
+#include "platform/instance.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+namespace vt::platform {
+namespace {
+
+constexpr std::string_view kLockExtension = ".lock";
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+std::string lockFolder() {
+#ifdef _WIN32
+  std::string temp = environment("TEMP");
+  return temp.empty() ? "." : temp;
+#else
+  if (std::string runtime = environment("XDG_RUNTIME_DIR"); !runtime.empty()) return runtime;
+  if (std::string cache = environment("XDG_CACHE_HOME"); !cache.empty()) return cache;
+  return environment("HOME") + "/.cache";
+#endif
+}
+
+#ifdef _WIN32
+HANDLE& heldLock() {
+  static HANDLE lock = INVALID_HANDLE_VALUE;
+  return lock;
+}
+#else
+int& heldLock() {
+  static int fd = -1;
+  return fd;
+}
+#endif
+
+}  // namespace
+
+std::string instanceLockFile(std::string_view programName) {
+  return lockFolder() + "/" + std::string(programName) + std::string(kLockExtension);
+}
+
+#ifdef _WIN32
+
+bool claimSoleInstance(std::string_view programName) {
+  if (heldLock() != INVALID_HANDLE_VALUE) return true;
+  std::string file = instanceLockFile(programName);
+  // No sharing: a second open of the file fails while the first is held.
+  HANDLE h = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError() != ERROR_SHARING_VIOLATION;
+  heldLock() = h;
+  return true;
+}
+
+void releaseSoleInstance() {
+  if (heldLock() != INVALID_HANDLE_VALUE) CloseHandle(heldLock());
+  heldLock() = INVALID_HANDLE_VALUE;
+}
+
+#else
+
+bool claimSoleInstance(std::string_view programName) {
+  if (heldLock() >= 0) return true;
+  std::string file = instanceLockFile(programName);
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
+  int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return true;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    bool heldElsewhere = errno == EWOULDBLOCK;
+    ::close(fd);
+    return !heldElsewhere;
+  }
+  heldLock() = fd;
+  return true;
+}
+
+void releaseSoleInstance() {
+  if (heldLock() >= 0) ::close(heldLock());
+  heldLock() = -1;
+}
+
+#endif
+
+}  // namespace vt::platform

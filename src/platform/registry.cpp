@@ -1,0 +1,224 @@
+#include "platform/registry.h"
+
+#ifdef _WIN32
+
+#include <windows.h>
+
+namespace vt::platform {
+namespace {
+
+HKEY toHkey(RegistryKey key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
+
+}  // namespace
+
+bool registryOpenKey(RegistryKey root, std::string_view path, RegistryKey& key) {
+  HKEY opened = nullptr;
+  std::string p(path);
+  if (RegOpenKeyA(toHkey(root), p.c_str(), &opened) != ERROR_SUCCESS) return false;
+  key = static_cast<RegistryKey>(reinterpret_cast<std::uintptr_t>(opened));
+  return true;
+}
+
+bool registryQueryInfo(RegistryKey key, std::string_view name, std::uint32_t& type, std::uint32_t& size) {
+  std::string n(name);
+  DWORD t = 0;
+  DWORD s = 0;
+  if (RegQueryValueExA(toHkey(key), n.c_str(), nullptr, &t, nullptr, &s) != ERROR_SUCCESS) return false;
+  type = t;
+  size = s;
+  return true;
+}
+
+bool registryQueryText(RegistryKey key, std::string_view name, std::string& buffer) {
+  std::string n(name);
+  DWORD t = 0;
+  DWORD s = static_cast<DWORD>(buffer.size());
+  if (RegQueryValueExA(toHkey(key), n.c_str(), nullptr, &t, reinterpret_cast<BYTE*>(buffer.data()), &s) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  return t == REG_SZ;
+}
+
+bool registryQueryNumber(RegistryKey key, std::string_view name, std::uint32_t& value) {
+  std::string n(name);
+  DWORD t = 0;
+  DWORD v = 0;
+  DWORD s = sizeof v;
+  if (RegQueryValueExA(toHkey(key), n.c_str(), nullptr, &t, reinterpret_cast<BYTE*>(&v), &s) != ERROR_SUCCESS) {
+    return false;
+  }
+  if (t != REG_DWORD) return false;
+  value = v;
+  return true;
+}
+
+void registryCloseKey(RegistryKey key) { RegCloseKey(toHkey(key)); }
+
+std::string registrySettingsFile(std::string_view) { return {}; }
+
+}  // namespace vt::platform
+
+#else  // the settings-file stand-in
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace vt::platform {
+namespace {
+
+constexpr std::string_view kSettingsSection = "[General]";
+constexpr std::string_view kSettingsExtension = ".conf";
+constexpr std::string_view kSoftwareRoot = "SOFTWARE";
+constexpr std::string_view kNumberPrefix = "dword:";
+constexpr std::size_t kNumberDigits = 8;
+constexpr int kHexBase = 16;
+
+struct Value {
+  std::uint32_t type = kRegText;
+  std::string text;
+  std::uint32_t number = 0;
+};
+
+using Values = std::map<std::string, Value>;
+
+std::string upper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+std::string trimmed(std::string_view text) {
+  std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  std::size_t last = text.find_last_not_of(" \t\r");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+std::vector<std::string> keyParts(std::string_view path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (c == '\\' || c == '/') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part.push_back(c);
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+std::string configFolder() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config != '\0') return config;
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr ? home : "") + "/.config";
+}
+
+// A value's text as written after "=": a 32-bit number when it reads
+// "dword:" and eight hexadecimal digits, otherwise text.
+Value parseValue(std::string_view written) {
+  Value value;
+  std::string text = trimmed(written);
+  if (text.size() == kNumberPrefix.size() + kNumberDigits && upper(text.substr(0, kNumberPrefix.size())) == upper(kNumberPrefix)) {
+    std::string digits = text.substr(kNumberPrefix.size());
+    if (digits.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos) {
+      value.type = kRegNumber;
+      value.number = static_cast<std::uint32_t>(std::strtoul(digits.c_str(), nullptr, kHexBase));
+      return value;
+    }
+  }
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+  value.text = text;
+  return value;
+}
+
+std::optional<Values> readSettings(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  Values values;
+  bool inGeneral = false;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::string t = trimmed(line);
+    if (t.empty() || t.front() == ';' || t.front() == '#') continue;
+    if (t.front() == '[') {
+      inGeneral = upper(t) == upper(kSettingsSection);
+      continue;
+    }
+    std::size_t equals = t.find('=');
+    if (!inGeneral || equals == std::string::npos) continue;
+    std::string name = upper(trimmed(std::string_view(t).substr(0, equals)));
+    if (name.empty()) continue;
+    values[name] = parseValue(std::string_view(t).substr(equals + 1));
+  }
+  return values;
+}
+
+std::map<RegistryKey, Values>& openKeys() {
+  static std::map<RegistryKey, Values> keys;
+  return keys;
+}
+
+const Value* findValue(RegistryKey key, std::string_view name) {
+  auto open = openKeys().find(key);
+  if (open == openKeys().end()) return nullptr;
+  auto found = open->second.find(upper(name));
+  return found == open->second.end() ? nullptr : &found->second;
+}
+
+}  // namespace
+
+std::string registrySettingsFile(std::string_view path) {
+  std::vector<std::string> parts = keyParts(path);
+  if (parts.size() != 3 || upper(parts[0]) != kSoftwareRoot) return {};
+  return configFolder() + "/" + parts[1] + "/" + parts[2] + std::string(kSettingsExtension);
+}
+
+bool registryOpenKey(RegistryKey root, std::string_view path, RegistryKey& key) {
+  if (root != kCurrentUser) return false;
+  std::string file = registrySettingsFile(path);
+  if (file.empty()) return false;
+  std::optional<Values> values = readSettings(file);
+  if (!values) return false;
+  static RegistryKey next = 1;
+  key = next++;
+  openKeys()[key] = std::move(*values);
+  return true;
+}
+
+bool registryQueryInfo(RegistryKey key, std::string_view name, std::uint32_t& type, std::uint32_t& size) {
+  const Value* value = findValue(key, name);
+  if (value == nullptr) return false;
+  type = value->type;
+  size = value->type == kRegText ? static_cast<std::uint32_t>(value->text.size() + 1)
+                                 : static_cast<std::uint32_t>(sizeof(std::uint32_t));
+  return true;
+}
+
+bool registryQueryText(RegistryKey key, std::string_view name, std::string& buffer) {
+  const Value* value = findValue(key, name);
+  if (value == nullptr || value->type != kRegText || value->text.size() + 1 > buffer.size()) return false;
+  buffer.replace(0, value->text.size(), value->text);
+  buffer[value->text.size()] = '\0';
+  return true;
+}
+
+bool registryQueryNumber(RegistryKey key, std::string_view name, std::uint32_t& value) {
+  const Value* found = findValue(key, name);
+  if (found == nullptr || found->type != kRegNumber) return false;
+  value = found->number;
+  return true;
+}
+
+void registryCloseKey(RegistryKey key) { openKeys().erase(key); }
+
+}  // namespace vt::platform
+
+#endif

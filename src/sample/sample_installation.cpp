@@ -1,0 +1,440 @@
+#include "sample/sample_installation.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "records/files.h"
+#include "util/text.h"
+
+namespace vt::sample {
+namespace {
+
+namespace fs = std::filesystem;
+
+// --- Record lengths and field positions (see the header's table) ------------
+
+constexpr int kCompanyLength = 512;
+constexpr int kEmployeeLength = 9600;
+constexpr int kIndexLength = 2176;
+constexpr int kSectorLength = 512;
+constexpr int kProfileLength = 256;
+constexpr int kCompanionLength = 512;
+constexpr int kFormulaLength = 128;
+constexpr int kFixedDataLength = 256;
+
+constexpr std::size_t kStatusPos = 1;
+constexpr const char* kInUse = "00";
+constexpr const char* kFree = "99";
+
+struct Field {
+  std::size_t pos;
+  std::size_t length;
+};
+
+constexpr Field kCompanyCode{3, 3};
+constexpr Field kCompanyName{6, 30};
+constexpr Field kCompanyAddress{36, 30};
+constexpr Field kCompanyPostcode{66, 5};
+constexpr Field kCompanyTown{71, 25};
+constexpr Field kCompanyProvince{96, 2};
+constexpr Field kCompanyVat{98, 11};
+
+constexpr Field kEmployeeCode{3, 10};
+constexpr Field kEmployeeTaxCode{13, 16};
+constexpr Field kEmployeeHired{29, 8};
+constexpr Field kEmployeeLevel{37, 9};
+constexpr Field kEmployeeSurname{9515, 30};
+constexpr Field kEmployeeFirstName{9545, 30};
+
+constexpr Field kFormulaCode{4, 3};
+constexpr Field kFormulaDescription{7, 18};
+constexpr Field kFormulaText{25, 100};
+
+constexpr Field kSectorCode{381, 4};
+constexpr Field kSectorDescription{385, 16};
+
+constexpr Field kFixedDescription{3, 40};
+constexpr Field kFixedValue{43, 20};
+
+constexpr Field kProfileCode{3, 3};
+constexpr Field kProfileDescription{6, 25};
+constexpr Field kProfileContract{31, 30};
+
+// Companion record: the head of the employee record, blanks to 100, zeros after.
+constexpr std::size_t kCompanionHeadLength = 45;
+constexpr std::size_t kCompanionTextLength = 100;
+
+// --- Index nodes --------------------------------------------------------------
+// A node is 128 entries of key (10) + level digit + 6-digit number; the used
+// entries come first in ascending key order, then free entries: 10 characters
+// of code 252, the level digit and "000000". Record 1 is the root, record 2 the
+// second-level node, record 3 the leaf; the leaf's numbers are data records.
+constexpr std::size_t kIndexKeyLength = 10;
+constexpr std::size_t kEntriesPerNode = 128;
+constexpr std::size_t kNodeNumberDigits = 6;
+constexpr char kHighValue = static_cast<char>(252);
+constexpr char kRootLevel = '1';
+constexpr char kSecondLevel = '2';
+constexpr char kLeafLevel = '3';
+constexpr int kSecondLevelRecord = 2;
+constexpr int kLeafRecord = 3;
+static_assert((kIndexKeyLength + 1 + kNodeNumberDigits) * kEntriesPerNode == kIndexLength);
+
+// --- WKBASE.DAT rows: number (3), name (29), record length (5), description (40), CR LF.
+constexpr std::size_t kRowNumberLength = 3;
+constexpr std::size_t kRowNameLength = kBaseTemplateLength;
+constexpr std::size_t kRowLengthLength = kBaseRecordLengthLength;
+constexpr std::size_t kRowEndLength = 2;
+constexpr std::size_t kRowDescriptionLength =
+    kBaseRowLength - kRowNumberLength - kRowNameLength - kRowLengthLength - kRowEndLength;
+
+constexpr int kLastFileNumber = 401;
+
+const std::vector<FileRow> kFiles = {
+    {1, "DITTE.DAT", kCompanyLength, "ARCHIVIO DITTE"},
+    {2, "DIPEND.DAT", kEmployeeLength, "ARCHIVIO DIPENDENTI"},
+    {7, "DIPEND.IDX", kIndexLength, "INDICE CODICI DIPENDENTI"},
+    {8, "SETTORI.DAT", kSectorLength, "ARCHIVIO SETTORI"},
+    {30, "DIPEND29.IDX", kIndexLength, "INDICE CODICI DIPENDENTI (29)"},
+    {48, "PROFILI.DAT", kProfileLength, "ARCHIVIO PROFILI"},
+    {97, "DIPCOMPL.DAT", kCompanionLength, "COMPLEMENTO DIPENDENTI"},
+    {201, "STDDITTE.DAT", kCompanyLength, "STANDARD - DITTE"},
+    {202, "STDDIPEN.DAT", kEmployeeLength, "STANDARD - DIPENDENTI"},
+    {203, "STDFORMU.DAT", kFormulaLength, "STANDARD - FORMULE"},
+    {204, "STDSETTO.DAT", kSectorLength, "STANDARD - SETTORI"},
+    {205, "STDFISSI.DAT", kFixedDataLength, "STANDARD - DATI FISSI"},
+    {206, "STDPROFI.DAT", kProfileLength, "STANDARD - PROFILI"},
+    {401, "FORMULE.DAT", kFormulaLength, "ARCHIVIO FORMULE"},
+};
+
+// --- Building records ---------------------------------------------------------
+
+void put(std::string& record, Field field, std::string_view value) {
+  overwrite(record, field.pos, fitRight(value, field.length));
+}
+
+std::string inUse(int length) {
+  std::string record(static_cast<std::size_t>(length), ' ');
+  overwrite(record, kStatusPos, kInUse);
+  return record;
+}
+
+std::string freeSlot(int length) {
+  std::string record(static_cast<std::size_t>(length), ' ');
+  overwrite(record, kStatusPos, kFree);
+  return record;
+}
+
+std::string recordKey(int record, std::size_t width) { return zeroPad(std::to_string(record), width); }
+
+struct Company {
+  const char* name;
+  const char* address;
+  const char* postcode;
+  const char* town;
+  const char* province;
+  const char* vat;
+};
+
+// A company record at `record`; a null name makes a free slot.
+std::string companyRecord(int record, const Company& c) {
+  if (c.name == nullptr) return freeSlot(kCompanyLength);
+  std::string r = inUse(kCompanyLength);
+  put(r, kCompanyCode, recordKey(record, kCompanyCode.length));
+  put(r, kCompanyName, c.name);
+  put(r, kCompanyAddress, c.address);
+  put(r, kCompanyPostcode, c.postcode);
+  put(r, kCompanyTown, c.town);
+  put(r, kCompanyProvince, c.province);
+  put(r, kCompanyVat, c.vat);
+  return r;
+}
+
+struct Employee {
+  const char* code;  // null: a free slot
+  const char* surname;
+  const char* firstName;
+  const char* taxCode;
+  const char* hired;
+  const char* level;
+};
+
+std::string employeeRecord(const Employee& e) {
+  if (e.code == nullptr) return freeSlot(kEmployeeLength);
+  std::string r = inUse(kEmployeeLength);
+  put(r, kEmployeeCode, e.code);
+  put(r, kEmployeeTaxCode, e.taxCode);
+  put(r, kEmployeeHired, e.hired);
+  put(r, kEmployeeLevel, e.level);
+  put(r, kEmployeeSurname, e.surname);
+  put(r, kEmployeeFirstName, e.firstName);
+  return r;
+}
+
+std::string companionRecord(const std::string& employee) {
+  std::string r(kCompanionLength, '0');
+  overwrite(r, 1, fitRight(employee.substr(0, kCompanionHeadLength), kCompanionTextLength));
+  return r;
+}
+
+// A record keyed by its number: code field `code`, description `description`.
+struct Keyed {
+  const char* description;  // null: a free slot
+  const char* extra;
+};
+
+std::string keyedRecord(int length, int record, Field code, Field description, Field extraField, const Keyed& k) {
+  if (k.description == nullptr) return freeSlot(length);
+  std::string r = inUse(length);
+  put(r, code, recordKey(record, code.length));
+  put(r, description, k.description);
+  if (k.extra != nullptr) put(r, extraField, k.extra);
+  return r;
+}
+
+// --- The sample data ------------------------------------------------------------
+
+const Company kStandardCompanies[] = {
+    {"IMPRESA EDILE - MODELLO", "VIA DELL'INDUSTRIA 1", "00100", "ROMA", "RM", "00000000001"},
+    {"STUDIO PROFESSIONALE - MODELLO", "PIAZZA GARIBALDI 2", "20121", "MILANO", "MI", "00000000002"},
+    {"COMMERCIO AL DETTAGLIO SNC", "CORSO ITALIA 15", "10121", "TORINO", "TO", "00000000003"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"AZIENDA METALMECCANICA SPA", "VIA DEI FABBRI 40", "40121", "BOLOGNA", "BO", "00000000005"},
+    {"ALBERGO E RISTORANTE SRL", "LUNGOMARE CAVOUR 8", "47921", "RIMINI", "RN", "00000000006"},
+    {"AZIENDA AGRICOLA - MODELLO", "STRADA PROVINCIALE 12", "53100", "SIENA", "SI", "00000000007"},
+    {"AUTOTRASPORTI SRL", "VIA EMILIA 230", "43121", "PARMA", "PR", "00000000008"},
+};
+
+const Company kUserCompanies[] = {
+    {"ROSSI COSTRUZIONI SRL", "VIA ROMA 12", "35121", "PADOVA", "PD", "01234560289"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"BIANCHI & C. SNC", "VIA MAZZINI 3", "37121", "VERONA", "VR", "02345670231"},
+    {"FERRAMENTA VERDI SAS", "VIALE EUROPA 77", "36100", "VICENZA", "VI", "03456780244"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+const Employee kStandardEmployees[] = {
+    {"0010010001", "ROSSI", "MARIO", "RSSMRA80A01H501U", "20050301", "IMP3LIV"},
+    {"0010010005", "BIANCHI", "GIULIA", "BNCGLI85M41F205X", "20100915", "IMP4LIV"},
+    {"0030010002", "ESPOSITO", "GIUSEPPE", "SPSGPP78C12F839K", "19990112", "OPE2LIV"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"0040010003", "ROMANO", "FRANCESCA", "RMNFNC90D55L219P", "20150601", "IMP5LIV"},
+    {"0010010009", "COLOMBO", "LUCA", "CLMLCU82E10F205Z", "20070402", "OPE3LIV"},
+    {"0040010004", "RICCI", "ANNA MARIA", "RCCNMR75T48A944Q", "19981001", "QUADRO"},
+    {"0030010005", "MARINO", "PAOLO", "MRNPLA88H20F839R", "20120116", "APPREND"},
+    {"0010010010", "GRECO", "ELENA", "GRCLNE92S60G273M", "20180903", "IMP4LIV"},
+};
+
+const Employee kUserEmployees[] = {
+    {"0010010001", "VERDI", "ANTONIO", "VRDNTN70B15G224E", "19950201", "OPE3LIV"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"0010010002", "GALLO", "SARA", "GLLSRA86P50G224T", "20090302", "IMP3LIV"},
+    {"0030010001", "CONTI", "MARCO", "CNTMRC79L22L781W", "20011105", "IMP2LIV"},
+    {"0040010001", "DE LUCA", "CHIARA", "DLCCHR93R62L840B", "20190107", "IMP5LIV"},
+};
+
+const Keyed kStandardFormulas[] = {
+    {"STRAORDINARIO 25%", "PAGA ORARIA * ORE STRAORDINARIE * 1,25"},
+    {"STRAORDINARIO 50%", "PAGA ORARIA * ORE STRAORDINARIE * 1,50"},
+    {"INDENNITA TRASFERT", "GIORNI TRASFERTA * 46,48"},
+    {nullptr, nullptr},
+    {"BUONI PASTO", "GIORNI LAVORATI * 7,00"},
+    {"PREMIO PRODUZIONE", "RETRIBUZIONE MENSILE * 0,05"},
+    {"LAVORO NOTTURNO", "PAGA ORARIA * ORE NOTTURNE * 0,30"},
+};
+
+const Keyed kUserFormulas[] = {
+    {"STRAORDINARIO 30%", "PAGA ORARIA * ORE STRAORDINARIE * 1,30"},
+    {nullptr, nullptr},
+    {nullptr, nullptr},
+    {nullptr, nullptr},
+    {"BUONI PASTO", "GIORNI LAVORATI * 5,29"},
+    {nullptr, nullptr},
+    {nullptr, nullptr},
+    {nullptr, nullptr},
+};
+
+const Keyed kStandardSectors[] = {
+    {"EDILIZIA", nullptr},   {"METALMECCANICO", nullptr}, {"COMMERCIO", nullptr},
+    {"TURISMO", nullptr},    {nullptr, nullptr},          {"TRASPORTI", nullptr},
+    {"AGRICOLTURA", nullptr}, {"STUDI PROFESS.", nullptr},
+};
+
+const Keyed kUserSectors[] = {
+    {"EDILIZIA", nullptr}, {nullptr, nullptr}, {"COMMERCIO", nullptr}, {nullptr, nullptr}, {nullptr, nullptr},
+    {nullptr, nullptr},    {nullptr, nullptr}, {nullptr, nullptr},
+};
+
+const Keyed kStandardProfiles[] = {
+    {"IMPIEGATO 1 LIVELLO", "CCNL COMMERCIO"},
+    {"IMPIEGATO 4 LIVELLO", "CCNL COMMERCIO"},
+    {"OPERAIO QUALIFICATO", "CCNL METALMECCANICI INDUSTRIA"},
+    {"APPRENDISTA", "CCNL EDILIZIA INDUSTRIA"},
+    {nullptr, nullptr},
+    {"QUADRO", "CCNL COMMERCIO"},
+    {"CAMERIERE DI SALA", "CCNL TURISMO"},
+};
+
+const Keyed kUserProfiles[] = {
+    {"IMPIEGATO 3 LIVELLO", "CCNL COMMERCIO"},
+    {nullptr, nullptr},
+    {"OPERAIO COMUNE", "CCNL EDILIZIA INDUSTRIA"},
+    {nullptr, nullptr},
+    {nullptr, nullptr},
+    {nullptr, nullptr},
+    {nullptr, nullptr},
+};
+
+struct FixedDatum {
+  const char* description;
+  const char* value;
+};
+
+const FixedDatum kFixedData[] = {
+    {"ALIQUOTA CONTRIBUTIVA INPS DIPENDENTE", "9,19"},
+    {"MINIMALE GIORNALIERO INPS", "56,87"},
+    {"TASSO LEGALE TFR", "1,50"},
+    {"ADDIZIONALE REGIONALE VENETO", "1,23"},
+};
+
+// --- Writing --------------------------------------------------------------------
+
+void writeFile(const fs::path& file, const std::string& bytes) {
+  fs::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + file.string());
+}
+
+template <class Item, std::size_t N, class Make>
+std::string archive(const Item (&items)[N], Make make) {
+  std::string bytes;
+  for (std::size_t i = 0; i < N; ++i) bytes += make(static_cast<int>(i + 1), items[i]);
+  return bytes;
+}
+
+std::string baseTable() {
+  std::string blankRow = std::string(kBaseRowLength - kRowEndLength, ' ') + "\r\n";
+  std::string table;
+  for (int n = 1; n <= kLastFileNumber; ++n) {
+    auto row = std::find_if(kFiles.begin(), kFiles.end(), [n](const FileRow& f) { return f.number == n; });
+    if (row == kFiles.end()) {
+      table += blankRow;
+      continue;
+    }
+    std::string length = std::to_string(row->recordLength);
+    length = std::string(kRowLengthLength - std::min(length.size(), kRowLengthLength), ' ') + length;
+    table += zeroPad(std::to_string(n), kRowNumberLength) + fitRight(row->name, kRowNameLength) + length +
+             fitRight(row->description, kRowDescriptionLength) + "\r\n";
+  }
+  return table;
+}
+
+std::string indexEntry(const std::string& key, char level, int number) {
+  return key + level + zeroPad(std::to_string(number), kNodeNumberDigits);
+}
+
+std::string indexNode(char level, const std::vector<std::string>& usedEntries) {
+  std::string node;
+  for (const std::string& e : usedEntries) node += e;
+  std::string freeEntry = std::string(kIndexKeyLength, kHighValue) + level + std::string(kNodeNumberDigits, '0');
+  for (std::size_t i = usedEntries.size(); i < kEntriesPerNode; ++i) node += freeEntry;
+  return node;
+}
+
+// The three nodes of an index holding `employees` (sorted), or an empty root.
+std::string employeeIndex(const std::vector<RegisteredEmployee>& employees) {
+  if (employees.empty()) return indexNode(kRootLevel, {});
+  std::vector<std::string> leaf;
+  for (const RegisteredEmployee& e : employees) leaf.push_back(indexEntry(e.code, kLeafLevel, e.record));
+  const std::string& first = employees.front().code;
+  return indexNode(kRootLevel, {indexEntry(first, kRootLevel, kSecondLevelRecord)}) +
+         indexNode(kSecondLevel, {indexEntry(first, kSecondLevel, kLeafRecord)}) + indexNode(kLeafLevel, leaf);
+}
+
+// The native folder of a suite path "C:\A\B" under `drivesRoot`.
+fs::path onDrive(const std::string& drivesRoot, std::string_view suitePath) {
+  std::string path(suitePath);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return fs::path(drivesRoot) / std::string(1, path[0]) / path.substr(3);
+}
+
+}  // namespace
+
+const std::vector<FileRow>& sampleFiles() { return kFiles; }
+
+std::vector<RegisteredEmployee> registeredEmployees() {
+  std::vector<RegisteredEmployee> registered;
+  int record = 0;
+  for (const Employee& e : kUserEmployees) {
+    ++record;
+    if (e.code != nullptr) registered.push_back({e.code, record});
+  }
+  std::sort(registered.begin(), registered.end(),
+            [](const RegisteredEmployee& a, const RegisteredEmployee& b) { return a.code < b.code; });
+  return registered;
+}
+
+void createSampleInstallation(const std::string& drivesRoot, const std::string& configFolder) {
+  const fs::path archives = onDrive(drivesRoot, kArchivesDirectory);
+  if (fs::exists(archives / kBaseFileName)) {
+    throw std::runtime_error("an installation is already there: " + (archives / kBaseFileName).string());
+  }
+  const std::string lineEnd = "\r\n";
+  writeFile(onDrive(drivesRoot, "C:\\PWELKIN\\WKPERARK.WKP"), kArchivesDirectory + lineEnd);
+  writeFile(onDrive(drivesRoot, "C:\\PWELKIN\\WKPERPRO.WKP"), kProgramsDirectory + lineEnd);
+  writeFile(onDrive(drivesRoot, "C:\\TARNIX\\TARNIX.INI"), std::string(kTaskNumber) + " VTMERV" + lineEnd);
+  writeFile(onDrive(drivesRoot, kProgramsDirectory) / "LEGGIMI.TXT",
+            "Cartella dei programmi della suite Tessaro." + lineEnd);
+  writeFile(fs::path(configFolder) / "VELTRANI" / "TESSARO.conf",
+            "[General]" + lineEnd + "PERCORSOARCHIVI=" + kArchivesDirectory + lineEnd +
+                "PERCORSOPROGRAMMI=" + kProgramsDirectory + lineEnd);
+
+  auto company = [](int record, const Company& c) { return companyRecord(record, c); };
+  auto employee = [](int, const Employee& e) { return employeeRecord(e); };
+  auto companion = [](int, const Employee& e) { return companionRecord(employeeRecord(e)); };
+  auto formula = [](int record, const Keyed& k) {
+    return keyedRecord(kFormulaLength, record, kFormulaCode, kFormulaDescription, kFormulaText, k);
+  };
+  auto sector = [](int record, const Keyed& k) {
+    return keyedRecord(kSectorLength, record, kSectorCode, kSectorDescription, kSectorDescription, k);
+  };
+  auto profile = [](int record, const Keyed& k) {
+    return keyedRecord(kProfileLength, record, kProfileCode, kProfileDescription, kProfileContract, k);
+  };
+  auto fixed = [](int, const FixedDatum& d) {
+    std::string r = inUse(kFixedDataLength);
+    put(r, kFixedDescription, d.description);
+    put(r, kFixedValue, d.value);
+    return r;
+  };
+
+  auto file = [&](int number) { return archives / std::find_if(kFiles.begin(), kFiles.end(), [number](const FileRow& f) {
+                                                   return f.number == number;
+                                                 })->name; };
+  writeFile(archives / kBaseFileName, baseTable());
+  writeFile(file(1), archive(kUserCompanies, company));
+  writeFile(file(2), archive(kUserEmployees, employee));
+  writeFile(file(7), employeeIndex(registeredEmployees()));
+  writeFile(file(8), archive(kUserSectors, sector));
+  writeFile(file(30), employeeIndex({}));
+  writeFile(file(48), archive(kUserProfiles, profile));
+  writeFile(file(97), archive(kUserEmployees, companion));
+  writeFile(file(201), archive(kStandardCompanies, company));
+  writeFile(file(202), archive(kStandardEmployees, employee));
+  writeFile(file(203), archive(kStandardFormulas, formula));
+  writeFile(file(204), archive(kStandardSectors, sector));
+  writeFile(file(205), archive(kFixedData, fixed));
+  writeFile(file(206), archive(kStandardProfiles, profile));
+  writeFile(file(401), archive(kUserFormulas, formula));
+}
+
+}  // namespace vt::sample
