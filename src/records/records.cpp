@@ -12,6 +12,8 @@
 namespace vt {
 namespace {
 
+std::uint64_t readCount = 0;
+
 // Record numbers above this would put the record past any offset a file of
 // the suite can have.
 constexpr double kMaxRecordNumber = 2147483647.0;
@@ -50,6 +52,7 @@ void checkBufferLength(int n) {
 }  // namespace
 
 double LEGGIREC(double number, double record) {
+  ++readCount;
   REGISTRAPROC(recordTrailName("LEGGIREC", number, record));
   return guardedValue(
       [&]() -> double {
@@ -64,6 +67,8 @@ double LEGGIREC(double number, double record) {
       },
       0.0);
 }
+
+std::uint64_t recordsRead() { return readCount; }
 
 void SCRIVIREC(double number, double record, const std::string& text) {
   REGISTRAPROC(recordTrailName("SCRIVIREC", number, record));

@@ -5,6 +5,7 @@
 // The layer gives no byte a meaning of its own.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace vt {
@@ -15,6 +16,10 @@ namespace vt {
 // whose length is not LUNGREC(number) is failure 59. Trail name
 // "LEGGIREC (<number>-<record>)"; failures go to the trap.
 double LEGGIREC(double number, double record);
+
+// How many record reads LEGGIREC has made since the process started (every
+// call counts, whatever its result): a measure for tests and benchmarks.
+std::uint64_t recordsRead();
 
 // Writes record `record` of file `number`: `text` when not empty (its length
 // must be the record length, else failure 59 and nothing is written), the

@@ -1,0 +1,38 @@
+// vtmerv: the GESTIONE ARCHIVI STANDARD program of the Tessaro suite.
+//
+// Sets up the Qt application (with Qt's own Italian texts for the buttons of
+// its boxes: Sì, No, OK, Annulla), installs the Qt dialog interface with the
+// view of every window, and runs MAIN, which ends the process itself.
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "startup/main_program.h"
+#include "ui/browser.h"
+#include "ui/choice_window.h"
+#include "ui/copy_window.h"
+#include "ui/qt/browser_view.h"
+#include "ui/qt/choice_view.h"
+#include "ui/qt/copy_window_view.h"
+#include "ui/qt/qt_dialogs.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("VTMERV"));
+  QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTexts);
+  }
+
+  vt::qt::QtDialogs dialogs;
+  dialogs.registerView(std::string(vt::Scelta::kFormName), vt::qt::makeChoiceView);
+  dialogs.registerView("FILESTAN", vt::qt::makeBrowserView);
+  dialogs.registerView("FILESTA2", vt::qt::makeCopyWindowView);
+  vt::setDialogs(&dialogs);
+
+  vt::MAIN();
+}

@@ -1,0 +1,714 @@
+// ISAM keyed search over the suite's three-level index files.
+//
+// An index file is a numbered suite file whose records are the nodes of a
+// tree of exactly three levels: the root (always record 1), second-level
+// nodes, and leaves, which map each key to the record number of its data
+// record in the archive. The other programs of the suite read and write the
+// same files, so every node written here is byte for byte what they expect.
+//
+// Key length. The record length L of the index (from "WKBASE.DAT") is
+// (KL + 7) x 128, where KL is the key length: KL = L / 128 - 7. With the
+// employee index (KL = 10) a node is 2,176 bytes.
+//
+// Node (one record, L bytes): 128 entries of KL + 7 bytes each, entry i
+// (1-based) at byte offset (i - 1) x (KL + 7).
+//
+//   Entry layout (offsets from the start of the entry)
+//   offset   width  content
+//   0        KL     the key; keys compare as single-byte strings, by
+//                   character code (unsigned)
+//   KL       1      level digit: '1' in the root, '2' in a second-level
+//                   node, '3' in a leaf; the same in every entry of a node
+//   KL + 1   6      decimal number, leading zeros: in the root and in
+//                   second-level nodes the record number of the child node;
+//                   in a leaf the record number of the data record
+//
+//   Example (KL = 10): the leaf entry of key "0010020001" with data record
+//   42 is "0010020001" "3" "000042".
+//
+// Used and free entries. The used entries of a node are a prefix of it, in
+// strictly ascending key order. Every later entry is free: KL characters of
+// code 252 (the high value, HV), the node's level digit and "000000". The
+// first character 252 of a node marks its first free entry, so no key may
+// contain it. A node is empty when its first key is HV; the index is empty
+// when the root is.
+//
+// Links. The key of a root or second-level entry is the first (lowest) key
+// of the child node it points to. No leaf or second-level node is ever left
+// full: the insertion that uses its last free entry splits it at once into
+// two halves of 64 entries, the right half appended at the end of the file.
+// The root is never split: it holds at most 128 second-level nodes, and an
+// insertion that would need a 129th is refused. Deletion removes the entry of
+// a node it empties from the node above; emptied nodes stay in the file,
+// unreferenced, and are never reused.
+#include "records/isam.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+#include "core/dialogs.h"
+#include "core/failure.h"
+#include "core/state.h"
+#include "platform/files.h"
+#include "records/files.h"
+#include "records/records.h"
+#include "util/text.h"
+
+namespace vt {
+namespace {
+
+// --- The format ------------------------------------------------------------
+
+constexpr int kEntriesPerNode = 128;
+// Bytes of an entry besides its key: the level digit and the record number.
+constexpr std::size_t kLevelDigitWidth = 1;
+constexpr std::size_t kRecordNumberWidth = 6;
+constexpr std::size_t kEntryOverhead = kLevelDigitWidth + kRecordNumberWidth;
+static_assert(kEntryOverhead == 7);
+// Entries kept in each half when a full node is split.
+constexpr int kSplitHalf = kEntriesPerNode / 2;
+// The character of the free entries' keys (HV).
+constexpr char kHighValue = static_cast<char>(252);
+// The record number of a free entry.
+constexpr const char* kFreeRecordNumber = "000000";
+// The largest record number the six digits hold.
+constexpr double kMaxRecordNumber = 999999;
+
+constexpr char kRootLevel = '1';
+constexpr char kBranchLevel = '2';
+constexpr char kLeafLevel = '3';
+
+// The root's record, and the records that the first insertion into an empty
+// index writes (root, second-level node, leaf).
+constexpr double kRootRecord = 1;
+constexpr double kFirstBranchRecord = 2;
+constexpr double kFirstLeafRecord = 3;
+
+// --- Messages ----------------------------------------------------------------
+
+constexpr const char* kMessageEmptyFile = "ERRORE ISAM - FILE VUOTO ";
+constexpr const char* kMessageNoKey = "ERRORE ISAM - LUNK=0";
+constexpr const char* kMessageKeyLength = "ERRORE ISAM - LUNK NO OK";
+constexpr const char* kMessageBlankKey = "ERRORE ISAM - K=BLANK";
+constexpr const char* kMessageBadCode = "ERRORE CODICE ISAM ";
+constexpr const char* kMessageRecordZero = "ERR.ISAM - N.REC.=0";
+constexpr const char* kMessageBadRecord = "ERRORE ISAM - N.REC. NON VALIDO";
+constexpr const char* kMessageBadKey = "ERRORE ISAM - CHIAVE NON VALIDA";
+constexpr const char* kMessageFull = "ERRORE ISAM - INDICE PIENO ";
+
+// A refusal: the message box (OK only, no icon, default title) and -1.
+double refuse(const std::string& text) {
+  dialogs().message(text, Buttons::kOk, Icon::kNone);
+  return -1;
+}
+
+// --- Field decoding ----------------------------------------------------------
+
+// The value of a fixed-width field of decimal digits, or nothing when any
+// character is not a digit (a damaged field must not pass for a number).
+std::optional<double> digitsValue(std::string_view field) {
+  long value = 0;
+  const char* c = field.data();
+  for (const char* end = c + field.size(); c != end; ++c) {
+    if (*c < '0' || *c > '9') return std::nullopt;
+    value = value * 10 + (*c - '0');
+  }
+  return static_cast<double>(value);
+}
+
+std::string sixDigits(double value) { return zeroPad(decimalText(value), kRecordNumberWidth); }
+
+// The key length that record length `length` gives, or nothing when no index
+// node has that length.
+std::optional<std::size_t> keyLengthOf(double length) {
+  if (!(length > 0) || std::floor(length) != length) return std::nullopt;
+  auto whole = static_cast<std::size_t>(length);
+  if (whole % kEntriesPerNode != 0 || whole / kEntriesPerNode <= kEntryOverhead) return std::nullopt;
+  return whole / kEntriesPerNode - kEntryOverhead;
+}
+
+// --- Nodes -------------------------------------------------------------------
+
+// One node as read or built during a call: its text, its record, its level,
+// how many entries are used, and the entry chosen for the key of the call.
+struct Node {
+  std::string text;
+  double record = 0;
+  char level = kRootLevel;
+  int used = 0;
+  int chosen = 1;
+};
+
+// The open index file of one call, with the sizes its record length gives.
+class IndexFile {
+ public:
+  // `fileLength`: the length of the open index file, in bytes.
+  IndexFile(double number, std::size_t keyLength, std::uint64_t fileLength)
+      : number_(number),
+        slot_(toInt16(number)),
+        keyLength_(keyLength),
+        entryLength_(keyLength + kEntryOverhead),
+        nodeLength_(entryLength_ * kEntriesPerNode),
+        highValue_(keyLength, kHighValue),
+        records_(static_cast<double>(fileLength / nodeLength_)) {}
+
+  std::size_t keyLength() const { return keyLength_; }
+  const std::string& highValue() const { return highValue_; }
+
+  // The number of whole nodes in the file (its length / L, kept up to date
+  // by the writes of this call).
+  double records() const { return records_; }
+
+  // --- Entries of a node ---
+  std::string_view key(const Node& node, int entry) const {
+    return std::string_view(node.text).substr(offset(entry), keyLength_);
+  }
+  char levelDigit(const Node& node, int entry) const { return node.text[offset(entry) + keyLength_]; }
+  std::string_view numberField(const Node& node, int entry) const {
+    return std::string_view(node.text).substr(offset(entry) + keyLength_ + kLevelDigitWidth,
+                                              kRecordNumberWidth);
+  }
+  // The record number of a used entry (the node's check has passed it).
+  double number(const Node& node, int entry) const {
+    std::optional<double> value = digitsValue(numberField(node, entry));
+    if (!value) damaged(node.record, "numero non di sei cifre nell'elemento " + std::to_string(entry));
+    return *value;
+  }
+  std::string firstKey(const Node& node) const { return std::string(key(node, 1)); }
+
+  std::string entryText(std::string_view key, char level, double number) const {
+    std::string text(key);
+    text += level;
+    text += sixDigits(number);
+    return text;
+  }
+  std::string freeEntry(char level) const { return highValue_ + level + kFreeRecordNumber; }
+  // A node whose entries are `used` (whole entries, in order) and free ones after.
+  Node buildNode(char level, double record, std::string_view used) const {
+    Node node{std::string(used), record, level, static_cast<int>(used.size() / entryLength_), 1};
+    while (node.text.size() < nodeLength_) node.text += freeEntry(level);
+    return node;
+  }
+
+  // --- Reading and writing nodes ---
+
+  // Reads the node of `level` at `record` through the record layer (the
+  // result of the read goes to FINEARCHIVIO) and checks it: a node that
+  // could make the operation go astray is a damaged index.
+  Node read(double record, char level) const {
+    if (!(record >= 1 && record <= records())) damaged(record, "nodo fuori dal file");
+    S().FINEARCHIVIO = LEGGIREC(number_, record);
+    if (S().FINEARCHIVIO != 0) damaged(record, "fine del file");
+    Node node{S().BUFFERREC[slot_], record, level, 0, 1};
+    if (node.text.size() != nodeLength_) damaged(record, "lunghezza del nodo");
+    node.used = usedEntries(node);
+    check(node);
+    return node;
+  }
+
+  void write(const Node& node) {
+    S().BUFFERREC[slot_] = node.text;
+    SCRIVIREC(number_, node.record);
+    records_ = std::max(records_, node.record);
+  }
+
+  // --- Changes inside a node ---
+
+  // The entry for `key`: the one with the greatest key not greater than it,
+  // or entry 1 when every key is greater. Halves the used range, then scans
+  // forward, never past the used entries (so a full root stops at its last).
+  int choose(const Node& node, std::string_view wanted) const {
+    if (node.used == 0) return 1;
+    int low = 1;
+    int high = node.used + 1;
+    for (;;) {
+      int middle = (low + high) / 2;
+      if (low + 1 >= middle) break;
+      std::string_view middleKey = key(node, middle);
+      if (middleKey == wanted) return middle;
+      if (wanted > middleKey) {
+        low = middle;
+      } else {
+        high = middle;
+      }
+    }
+    int entry = low;
+    while (entry <= node.used && wanted > key(node, entry)) ++entry;
+    if (entry <= node.used && key(node, entry) == wanted) return entry;
+    return std::max(entry - 1, 1);
+  }
+
+  // Puts `entry` at the chosen place: after it when its key is greater,
+  // otherwise in its place; the entries from there on move one to the right
+  // into the first free entry. The node must have a free entry.
+  void insert(Node& node, const std::string& entry) const {
+    int at = std::string_view(entry).substr(0, keyLength_) > key(node, node.chosen) ? node.chosen + 1
+                                                                                     : node.chosen;
+    char* base = node.text.data();
+    std::memmove(base + offset(at + 1), base + offset(at), offset(node.used + 1) - offset(at));
+    std::memcpy(base + offset(at), entry.data(), entryLength_);
+    ++node.used;
+  }
+
+  // Removes the chosen entry: the entries after it, up to and including the
+  // first free entry, move one to the left. A full node gets a free entry in
+  // its last place.
+  void remove(Node& node) const {
+    char* base = node.text.data();
+    int last = node.used < kEntriesPerNode ? node.used + 1 : node.used;
+    std::memmove(base + offset(node.chosen), base + offset(node.chosen + 1),
+                 offset(last + 1) - offset(node.chosen + 1));
+    if (node.used == kEntriesPerNode) {
+      std::string free = freeEntry(node.level);
+      std::memcpy(base + offset(kEntriesPerNode), free.data(), entryLength_);
+    }
+    --node.used;
+  }
+
+  void setKey(Node& node, int entry, std::string_view newKey) const {
+    node.text.replace(offset(entry), keyLength_, newKey);
+  }
+
+  // Splits a full node: entries 1 to 64 stay at its record, entries 65 to
+  // 128 go to a new node appended at the end of the file; both are written
+  // and filled with free entries. Returns the new node.
+  Node split(Node& node) {
+    std::string_view text(node.text);
+    Node right = buildNode(node.level, records() + 1,
+                           text.substr(offset(kSplitHalf + 1), offset(kEntriesPerNode + 1) - offset(kSplitHalf + 1)));
+    Node left = buildNode(node.level, node.record, text.substr(0, offset(kSplitHalf + 1)));
+    node = left;
+    write(node);
+    write(right);
+    return right;
+  }
+
+  [[noreturn]] void damaged(double record, const std::string& what) const {
+    raiseFailure(err::kDamagedIndex,
+                 "file " + decimalText(number_) + ", record " + decimalText(record) + ": " + what);
+  }
+
+ private:
+  std::size_t offset(int entry) const { return static_cast<std::size_t>(entry - 1) * entryLength_; }
+
+  int usedEntries(const Node& node) const {
+    std::size_t first = node.text.find(kHighValue);
+    if (first == std::string::npos) return kEntriesPerNode;
+    if (first % entryLength_ != 0) damaged(node.record, "carattere 252 dentro una chiave");
+    return static_cast<int>(first / entryLength_);
+  }
+
+  // What an operation relies on: level digits, six-digit numbers, children
+  // inside the file, no used entry after a free one, and a free entry in
+  // every node but the root.
+  void check(const Node& node) const {
+    if (node.level != kRootLevel && node.used == kEntriesPerNode) damaged(node.record, "nodo senza elementi liberi");
+    if (node.level != kRootLevel && node.used == 0) damaged(node.record, "nodo vuoto");
+    const double fileRecords = node.level == kLeafLevel ? 0 : records();
+    const char* text = node.text.data();
+    for (int entry = 1; entry <= node.used; ++entry) {
+      const char* fields = text + offset(entry) + keyLength_;
+      if (fields[0] != node.level) damaged(node.record, "livello errato nell'elemento " + std::to_string(entry));
+      std::optional<double> value = digitsValue(std::string_view(fields + kLevelDigitWidth, kRecordNumberWidth));
+      if (!value) damaged(node.record, "numero non di sei cifre nell'elemento " + std::to_string(entry));
+      if (node.level != kLeafLevel && !(*value >= 1 && *value <= fileRecords)) {
+        damaged(node.record, "elemento " + std::to_string(entry) + " fuori dal file");
+      }
+    }
+    // Free entries in their exact form (the usual case) are compared at once.
+    const std::size_t freeFrom = offset(node.used + 1);
+    const std::string& empty = emptyNode(node.level);
+    if (std::memcmp(text + freeFrom, empty.data() + freeFrom, nodeLength_ - freeFrom) == 0) return;
+    for (int entry = node.used + 1; entry <= kEntriesPerNode; ++entry) {
+      if (std::memcmp(text + offset(entry), highValue_.data(), keyLength_) != 0) {
+        damaged(node.record, "elemento " + std::to_string(entry) + " usato dopo un elemento libero");
+      }
+    }
+  }
+
+  // A node of nothing but free entries of `level`, made once per key length.
+  const std::string& emptyNode(char level) const {
+    static std::size_t madeFor = 0;
+    static std::array<std::string, 3> empty;
+    if (madeFor != keyLength_) {
+      for (char l : {kRootLevel, kBranchLevel, kLeafLevel}) empty[levelSlot(l)] = buildNode(l, 0, {}).text;
+      madeFor = keyLength_;
+    }
+    return empty[levelSlot(level)];
+  }
+  static std::size_t levelSlot(char level) { return static_cast<std::size_t>(level - kRootLevel); }
+
+  double number_;
+  int slot_;
+  std::size_t keyLength_;
+  std::size_t entryLength_;
+  std::size_t nodeLength_;
+  std::string highValue_;
+  double records_;
+};
+
+// --- The descent -------------------------------------------------------------
+
+// The nodes read on the way from the root to the leaf of a key, each with
+// its chosen entry. `empty` when the root is empty (only the root was read).
+struct Path {
+  Node root;
+  Node branch;
+  Node leaf;
+  bool empty = false;
+};
+
+Path descend(const IndexFile& index, std::string_view key) {
+  Path path;
+  path.root = index.read(kRootRecord, kRootLevel);
+  if (path.root.used == 0) {
+    path.empty = true;
+    return path;
+  }
+  path.root.chosen = index.choose(path.root, key);
+  path.branch = index.read(index.number(path.root, path.root.chosen), kBranchLevel);
+  path.branch.chosen = index.choose(path.branch, key);
+  path.leaf = index.read(index.number(path.branch, path.branch.chosen), kLeafLevel);
+  path.leaf.chosen = index.choose(path.leaf, key);
+  return path;
+}
+
+bool found(const IndexFile& index, const Path& path, std::string_view key) {
+  return !path.empty && index.key(path.leaf, path.leaf.chosen) == key;
+}
+
+// --- The operations ----------------------------------------------------------
+
+double search(const IndexFile& index, std::string_view key) {
+  Path path = descend(index, key);
+  return found(index, path, key) ? index.number(path.leaf, path.leaf.chosen) : -1;
+}
+
+bool validRecordNumber(double record) {
+  return record >= 1 && record <= kMaxRecordNumber && std::floor(record) == record;
+}
+
+bool holdsHighCharacters(std::string_view key) {
+  return std::any_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) >= 252; });
+}
+
+// The first insertion into an empty index: records 1 to 3 anew.
+void writeFirstPath(IndexFile& index, std::string_view key, double record) {
+  index.write(index.buildNode(kRootLevel, kRootRecord, index.entryText(key, kRootLevel, kFirstBranchRecord)));
+  index.write(index.buildNode(kBranchLevel, kFirstBranchRecord, index.entryText(key, kBranchLevel, kFirstLeafRecord)));
+  index.write(index.buildNode(kLeafLevel, kFirstLeafRecord, index.entryText(key, kLeafLevel, record)));
+}
+
+double insert(IndexFile& index, double number, std::string_view key, double record) {
+  if (record == 0) return refuse(kMessageRecordZero);
+  if (!validRecordNumber(record)) return refuse(kMessageBadRecord);
+  if (holdsHighCharacters(key)) return refuse(kMessageBadKey);
+
+  Path path = descend(index, key);
+  if (found(index, path, key)) return -1;
+  if (path.empty) {
+    writeFirstPath(index, key, record);
+    return 0;
+  }
+
+  // Refuse, before anything is written, an insertion the file cannot hold:
+  // a 129th root entry, or new nodes past the six-digit record numbers.
+  bool leafSplits = path.leaf.used + 1 == kEntriesPerNode;
+  bool branchSplits = leafSplits && path.branch.used + 1 == kEntriesPerNode;
+  if (branchSplits && path.root.used == kEntriesPerNode) return refuse(kMessageFull + decimalText(number));
+  if (index.records() + (leafSplits ? 1 : 0) + (branchSplits ? 1 : 0) > kMaxRecordNumber) {
+    return refuse(kMessageFull + decimalText(number));
+  }
+
+  Node& leaf = path.leaf;
+  Node& branch = path.branch;
+  Node& root = path.root;
+  std::string leafFirst = index.firstKey(leaf);
+  index.insert(leaf, index.entryText(key, kLeafLevel, record));
+  index.write(leaf);
+  if (index.firstKey(leaf) != leafFirst) {
+    std::string branchFirst = index.firstKey(branch);
+    index.setKey(branch, branch.chosen, index.firstKey(leaf));
+    index.write(branch);
+    if (index.firstKey(branch) != branchFirst) {
+      index.setKey(root, root.chosen, index.firstKey(branch));
+      index.write(root);
+    }
+  }
+
+  if (!leafSplits) return 0;
+  Node newLeaf = index.split(leaf);
+  index.insert(branch, index.entryText(index.firstKey(newLeaf), kBranchLevel, newLeaf.record));
+  index.write(branch);
+
+  if (!branchSplits) return 0;
+  Node newBranch = index.split(branch);
+  index.insert(root, index.entryText(index.firstKey(newBranch), kRootLevel, newBranch.record));
+  index.write(root);
+  return 0;
+}
+
+double remove(IndexFile& index, std::string_view key) {
+  Path path = descend(index, key);
+  if (!found(index, path, key)) return -1;
+  Node& leaf = path.leaf;
+  Node& branch = path.branch;
+  Node& root = path.root;
+  double record = index.number(leaf, leaf.chosen);
+
+  std::string leafFirst = index.firstKey(leaf);
+  index.remove(leaf);
+  index.write(leaf);
+  if (index.firstKey(leaf) == leafFirst) return record;
+
+  std::string branchFirst = index.firstKey(branch);
+  if (leaf.used == 0) {
+    index.remove(branch);
+  } else {
+    index.setKey(branch, branch.chosen, index.firstKey(leaf));
+  }
+  index.write(branch);
+  if (index.firstKey(branch) == branchFirst) return record;
+
+  if (branch.used == 0) {
+    index.remove(root);
+  } else {
+    index.setKey(root, root.chosen, index.firstKey(branch));
+  }
+  index.write(root);
+  return record;
+}
+
+// The first key greater than `key`: from the chosen leaf entry onwards,
+// climbing to the next second-level entry or root entry when a node is done
+// and continuing from the first entry of the node read below.
+double next(const IndexFile& index, std::string_view key) {
+  Path path = descend(index, key);
+  S().CHIAVEISAM = index.highValue();
+  if (path.empty) return kIsamNoNextKey;
+  Node& root = path.root;
+  Node& branch = path.branch;
+  Node& leaf = path.leaf;
+  if (key >= index.key(leaf, leaf.chosen)) ++leaf.chosen;
+  for (;;) {
+    if (leaf.chosen <= leaf.used) {
+      S().CHIAVEISAM = std::string(index.key(leaf, leaf.chosen));
+      return index.number(leaf, leaf.chosen);
+    }
+    ++branch.chosen;
+    if (branch.chosen > branch.used) {
+      ++root.chosen;
+      if (root.chosen > root.used) return kIsamNoNextKey;
+      branch = index.read(index.number(root, root.chosen), kBranchLevel);
+      branch.chosen = 1;
+    }
+    leaf = index.read(index.number(branch, branch.chosen), kLeafLevel);
+    leaf.chosen = 1;
+  }
+}
+
+// Empties the file and writes an empty root.
+double initialise(double number, std::size_t keyLength) {
+  AZZERAFILE(number);
+  IndexFile index(number, keyLength, 0);
+  index.write(index.buildNode(kRootLevel, kRootRecord, {}));
+  return 0;
+}
+
+// Opens the index for the initialisation, keeping the context values that
+// the path resolution would consume.
+void openKeepingContext(double number) {
+  State& s = S();
+  std::string company = s.DITTAOPEN, year = s.ANNOOPEN, region = s.REGIONEOPEN;
+  std::string province = s.PROVINCIAOPEN, drive = s.DRIVEOPEN;
+  FAIOPEN(number);
+  s.DITTAOPEN = company;
+  s.ANNOOPEN = year;
+  s.REGIONEOPEN = region;
+  s.PROVINCIAOPEN = province;
+  s.DRIVEOPEN = drive;
+}
+
+// The checks made before any operation but the initialisation; the message
+// of the first that fails.
+// The length in bytes of the open index file (failure 52 when it is not open).
+std::uint64_t indexLength(double number) { return platform::openFileLength(S().NUMEROFILE[toInt16(number)]); }
+
+std::optional<std::string> refusalBeforeOperation(double number, std::uint64_t length, const std::string& key,
+                                                  double code) {
+  int slot = toInt16(number);
+  if (length == 0) return kMessageEmptyFile + decimalText(number);
+  if (key.empty()) return std::string(kMessageNoKey);
+  if (static_cast<double>((key.size() + kEntryOverhead) * kEntriesPerNode) != S().LUNGREC[slot]) {
+    return std::string(kMessageKeyLength);
+  }
+  if (TRIM(key).empty() && code != kIsamNext) return std::string(kMessageBlankKey);
+  return std::nullopt;
+}
+
+
+// --- The structural check ----------------------------------------------------
+
+// Walks an index from the root and collects, as texts, every way in which it
+// departs from the format above. Reads nodes through the record layer and
+// writes nothing.
+class IndexChecker {
+ public:
+  IndexChecker(const IndexFile& index, double number, double records)
+      : index_(index), number_(number), records_(records) {}
+
+  std::vector<std::string> run() {
+    visited_.assign(static_cast<std::size_t>(records_) + 1, false);
+    visited_[static_cast<std::size_t>(kRootRecord)] = true;
+    std::optional<Node> root = load(kRootRecord, kRootLevel);
+    if (!root) return faults_;
+    checkEntries(*root);
+    for (int entry = 1; entry <= root->used; ++entry) visitChild(*root, entry, kBranchLevel);
+    return faults_;
+  }
+
+ private:
+  std::optional<Node> load(double record, char level) {
+    if (LEGGIREC(number_, record) != 0) {
+      fault(record, "fine del file");
+      return std::nullopt;
+    }
+    return Node{S().BUFFERREC[toInt16(number_)], record, level, 0, 1};
+  }
+
+  // The entries of one node: a used prefix of ascending keys with the
+  // node's level digit and six-digit numbers, then free entries in their
+  // exact form. Sets the node's count of used entries.
+  void checkEntries(Node& node) {
+    const std::string freeEntryText = index_.freeEntry(node.level);
+    bool freeSeen = false;
+    node.used = kEntriesPerNode;
+    for (int entry = 1; entry <= kEntriesPerNode; ++entry) {
+      std::string_view key = index_.key(node, entry);
+      if (!freeSeen && key.front() == kHighValue) {
+        freeSeen = true;
+        node.used = entry - 1;
+      }
+      if (freeSeen) {
+        if (key != index_.highValue()) {
+          fault(node.record, entry, "elemento usato dopo un elemento libero");
+        } else if (entryText(node, entry) != freeEntryText) {
+          fault(node.record, entry, "elemento libero non nella forma prevista");
+        }
+        continue;
+      }
+      if (key.find(kHighValue) != std::string_view::npos) fault(node.record, entry, "chiave con carattere 252");
+      if (index_.levelDigit(node, entry) != node.level) {
+        fault(node.record, entry, std::string("livello ") + index_.levelDigit(node, entry) + " invece di " + node.level);
+      }
+      std::optional<double> value = digitsValue(index_.numberField(node, entry));
+      if (!value) {
+        fault(node.record, entry, "numero non di sei cifre");
+      } else if (node.level == kLeafLevel && *value == 0) {
+        fault(node.record, entry, "numero di record dati 0");
+      }
+      if (entry > 1 && !(key > index_.key(node, entry - 1))) {
+        fault(node.record, entry, "chiave non maggiore della precedente");
+      }
+    }
+    if (node.level != kRootLevel && node.used == kEntriesPerNode) fault(node.record, "nodo senza elementi liberi");
+  }
+
+  // The child of `parent`'s entry: inside the file, reached once, of the
+  // level below, its first key the entry's key; then its own children, or
+  // for a leaf the order of its keys after the previous leaf's.
+  void visitChild(const Node& parent, int entry, char level) {
+    std::optional<double> record = digitsValue(index_.numberField(parent, entry));
+    if (!record) return;
+    if (!(*record >= 1 && *record <= records_)) {
+      fault(parent.record, entry, "record " + decimalText(*record) + " fuori dal file");
+      return;
+    }
+    auto slot = static_cast<std::size_t>(*record);
+    if (visited_[slot]) {
+      fault(parent.record, entry, "record " + decimalText(*record) + " raggiunto due volte");
+      return;
+    }
+    visited_[slot] = true;
+    std::optional<Node> child = load(*record, level);
+    if (!child) return;
+    checkEntries(*child);
+    if (child->used == 0) {
+      fault(child->record, "nodo vuoto");
+      return;
+    }
+    if (index_.key(parent, entry) != index_.key(*child, 1)) {
+      fault(parent.record, entry, "chiave diversa dalla prima chiave del record " + decimalText(*record));
+    }
+    if (level == kBranchLevel) {
+      for (int e = 1; e <= child->used; ++e) visitChild(*child, e, kLeafLevel);
+      return;
+    }
+    if (!lastLeafKey_.empty() && !(index_.key(*child, 1) > lastLeafKey_)) {
+      fault(child->record, 1, "chiave non maggiore dell'ultima chiave della foglia precedente");
+    }
+    lastLeafKey_ = std::string(index_.key(*child, child->used));
+  }
+
+  std::string entryText(const Node& node, int entry) const {
+    return std::string(index_.key(node, entry)) + index_.levelDigit(node, entry) +
+           std::string(index_.numberField(node, entry));
+  }
+
+  void fault(double record, const std::string& what) {
+    faults_.push_back("record " + decimalText(record) + ": " + what);
+  }
+  void fault(double record, int entry, const std::string& what) {
+    faults_.push_back("record " + decimalText(record) + ", elemento " + std::to_string(entry) + ": " + what);
+  }
+
+  const IndexFile& index_;
+  double number_;
+  double records_;
+  std::vector<bool> visited_;
+  std::string lastLeafKey_;
+  std::vector<std::string> faults_;
+};
+
+}  // namespace
+
+double ISAM(double number, const std::string& key, double code, double record) {
+  int slot = toInt16(number);
+  if (code == kIsamInitialise) {
+    if (S().NUMEROFILE[slot] == 0) openKeepingContext(number);
+    std::optional<std::size_t> keyLength = keyLengthOf(S().LUNGREC[slot]);
+    if (!keyLength) {
+      raiseFailure(err::kBadRecordLength, "file " + decimalText(number) + " (" +
+                                              decimalText(S().LUNGREC[slot]) + ")");
+    }
+    return initialise(number, *keyLength);
+  }
+
+  const std::uint64_t length = indexLength(number);
+  if (std::optional<std::string> refusal = refusalBeforeOperation(number, length, key, code)) return refuse(*refusal);
+  IndexFile index(number, key.size(), length);
+  if (index.records() < kRootRecord) index.damaged(kRootRecord, "file pi\xF9 corto di un nodo");
+
+  if (code == kIsamInsert) return insert(index, number, key, record);
+  if (code == kIsamSearch) return search(index, key);
+  if (code == kIsamDelete) return remove(index, key);
+  if (code == kIsamNext) return next(index, key);
+  return refuse(kMessageBadCode + decimalText(code));
+}
+
+std::vector<std::string> checkIndex(double number) {
+  int slot = toInt16(number);
+  std::optional<std::size_t> keyLength = keyLengthOf(S().LUNGREC[slot]);
+  if (!keyLength) {
+    return {"lunghezza del record " + decimalText(S().LUNGREC[slot]) + " non adatta a un indice"};
+  }
+  IndexFile index(number, *keyLength, indexLength(number));
+  if (index.records() < kRootRecord) return {"file pi\xF9 corto di un nodo"};
+  return IndexChecker(index, number, index.records()).run();
+}
+
+}  // namespace vt
