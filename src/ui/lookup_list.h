@@ -1,0 +1,48 @@
+// LISTA, "Lista": the lookup list window of the key change dialog, with a
+// title, five text lines and one list. Nothing in this program fills or
+// shows it; the key change dialog closes it together with itself.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/window.h"
+
+namespace vt {
+
+// Key code of P and the shift state of Shift and Ctrl together.
+inline constexpr int kKeyP = 80;
+inline constexpr int kShiftCtrl = 3;
+
+class Lista : public WindowPresenter {
+ public:
+  static constexpr int kTextLines = 5;
+  static constexpr const char* kCaption = "Lista";
+  static constexpr const char* kTitle = "LISTA";
+  static constexpr const char* kTextLine = "Etichetta1";
+  // Window size in twips.
+  static constexpr int kWidth = 6000;
+  static constexpr int kHeight = 5400;
+
+  std::string_view formName() const override { return "LISTA"; }
+
+  // Sizes the window and centres it on the screen.
+  void load() override;
+
+  // The five text lines ETC(0..4), top to bottom.
+  const std::array<std::string, kTextLines>& textLines() const { return textLines_; }
+  // The list R.
+  const std::vector<std::string>& items() const { return items_; }
+
+  // Key-down in the window or its list: Ctrl+Shift+P shows the program
+  // information box and returns true; every other key is left to the list.
+  bool keyDown(int key, int shift);
+
+ private:
+  std::array<std::string, kTextLines> textLines_{kTextLine, kTextLine, kTextLine, kTextLine, kTextLine};
+  std::vector<std::string> items_;
+};
+
+}  // namespace vt
