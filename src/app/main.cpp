@@ -15,6 +15,8 @@
 #include "ui/qt/browser_view.h"
 #include "ui/qt/choice_view.h"
 #include "ui/qt/copy_window_view.h"
+#include "ui/qt/key_change_view.h"
+#include "ui/qt/lookup_list_view.h"
 #include "ui/qt/qt_dialogs.h"
 
 int main(int argc, char** argv) {
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
   dialogs.registerView(std::string(vt::Scelta::kFormName), vt::qt::makeChoiceView);
   dialogs.registerView("FILESTAN", vt::qt::makeBrowserView);
   dialogs.registerView("FILESTA2", vt::qt::makeCopyWindowView);
+  dialogs.registerView("CODNUO", vt::qt::makeKeyChangeView);
+  dialogs.registerView("LISTA", vt::qt::makeLookupListView);
   vt::setDialogs(&dialogs);
 
   vt::MAIN();
