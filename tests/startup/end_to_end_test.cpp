@@ -603,13 +603,15 @@ TEST_F(EndToEnd, Employees_ACodeNotInTheUsersIndexGoesStraightToTheKeyChange_And
   EXPECT_EQ(userList, std::vector<std::string>{"0030010025 " + line});
 }
 
-TEST_F(EndToEnd, Employees_ATakenCodeAndNo_LeadToANewCode_CheckedAgainstTheIndexUntilItIsFree) {
+TEST_F(EndToEnd, Employees_ATakenCodeAndNo_LeadToANewCode_CheckedAgainstCompaniesAndIndexUntilAccepted) {
   chooseInMenu(kEmployeesEntry);
   chooseInBrowser({"ROSSI"});
   copyInCopyWindow({"ROSSI"});
-  // First a code the user already has, then a free one.
-  typeInKeyChange({{"1", "1", "2"}, {"1", "1", "3"}});
+  // First a company the user does not have (record 2 is free), then a code
+  // the user already has, then a free one.
+  typeInKeyChange({{"2", "1", "3"}, {"1", "1", "2"}, {"1", "1", "3"}});
   boxes.answer(Answer::kNo);  // "SOVRASCRIVERE ?"
+  boxes.answer(Answer::kOk);  // "NON ESISTE"
   boxes.answer(Answer::kOk);  // "E' ESITENTE"
   boxes.answer(Answer::kOk);  // "CONTINUARE ? "
 
@@ -626,9 +628,11 @@ TEST_F(EndToEnd, Employees_ATakenCodeAndNo_LeadToANewCode_CheckedAgainstTheIndex
   EXPECT_EQ(indexed("0010010001"), 1) << "the user's own employee keeps its code";
 
   EXPECT_EQ(texts(), (std::vector<std::string>{"IL CODICE 0010010001 E' ESISTENTE\r\nSOVRASCRIVERE ?",
+                                               "IL CODICE DITTA  2 NON ESISTE",
                                                "IL CODICE DIPENDENTE 0010010002 E' ESITENTE", "CONTINUARE ? "}));
   EXPECT_EQ(boxes.boxes()[0].buttons, Buttons::kYesNo);
   EXPECT_EQ(boxes.boxes()[1].icon, Icon::kCritical);
+  EXPECT_EQ(boxes.boxes()[2].icon, Icon::kCritical);
   EXPECT_TRUE(boxes.allAnswersUsed());
   EXPECT_EQ(userList, std::vector<std::string>{"0010010003 " + employeeLine(1)});
 }
