@@ -1,16 +1,15 @@
 #include "ui/qt/archive_widgets.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QSignalBlocker>
 
 #include "ui/qt/cp1252.h"
+#include "ui/qt/fonts.h"
 
 namespace vt::qt {
 namespace {
 
-constexpr const char* kArchiveFontFamily = "Courier New";
 // The heading's letters against the body text's.
 constexpr double kHeadingScale = 1.4;
 
@@ -36,15 +35,6 @@ class EnterFilter : public QObject {
 };
 
 }  // namespace
-
-QFont archiveLineFont() {
-  if (QFontDatabase::families().contains(kArchiveFontFamily)) {
-    QFont font(kArchiveFontFamily);
-    font.setStyleHint(QFont::TypeWriter);
-    return font;
-  }
-  return QFontDatabase::systemFont(QFontDatabase::FixedFont);
-}
 
 QListWidget* makeArchiveList(const QString& objectName, QWidget* parent) {
   auto* list = new QListWidget(parent);

@@ -13,9 +13,6 @@
 
 namespace vt::qt {
 
-// "Courier New" when the system has it, else the system's fixed-pitch font.
-QFont archiveLineFont();
-
 // A list of archive lines in the fixed-pitch font, one line selected at most.
 QListWidget* makeArchiveList(const QString& objectName, QWidget* parent);
 

@@ -1,7 +1,6 @@
 #include "ui/qt/choice_view.h"
 
 #include <QEvent>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -17,14 +16,13 @@
 
 #include "ui/choice_window.h"
 #include "ui/qt/cp1252.h"
+#include "ui/qt/fonts.h"
 #include "ui/qt/presenter_view.h"
 
 namespace vt::qt {
 namespace {
 
 constexpr int kIconSize = 16;
-constexpr const char* kArchiveFontFamily = "Courier New";
-constexpr int kArchiveFontPoints = 10;
 constexpr int kTitlePoints = 14;
 
 // Each icon is drawn on a 16 x 16 pixel canvas.
@@ -152,7 +150,7 @@ class ChoiceView : public PresenterView {
     list_->setViewMode(QListView::ListMode);
     list_->setIconSize(QSize(kIconSize, kIconSize));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setFont(archiveListFont());
+    list_->setFont(archiveLineFont());
     auto* listLayout = new QVBoxLayout(listFrame);
     listLayout->addWidget(list_);
 
@@ -261,15 +259,6 @@ QIcon choiceIcon(std::string_view key) {
   QIcon icon(pixmap);
   cache.emplace(known->first, icon);
   return icon;
-}
-
-QFont archiveListFont() {
-  if (QFontDatabase::hasFamily(kArchiveFontFamily)) {
-    QFont font(kArchiveFontFamily, kArchiveFontPoints);
-    font.setStyleHint(QFont::TypeWriter);
-    return font;
-  }
-  return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
 std::unique_ptr<QDialog> makeChoiceView(WindowPresenter& presenter) {

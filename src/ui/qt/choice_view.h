@@ -20,7 +20,5 @@ std::unique_ptr<QDialog> makeChoiceView(WindowPresenter& presenter);
 // ...); a key it does not know gets the image of "GENERICO".
 QIcon choiceIcon(std::string_view key);
 
-// "Courier New" when installed, otherwise the system's fixed-pitch font.
-QFont archiveListFont();
 
 }  // namespace vt::qt

@@ -1,8 +1,7 @@
 #include "ui/qt/key_change_view.h"
 
 #include <QFocusEvent>
-#include <functional>
-#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -11,21 +10,19 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "ui/qt/cp1252.h"
+#include "ui/qt/fonts.h"
 
 namespace vt::qt {
 namespace {
 
 // Command1 stands outside the visible area, as in the suite's window.
 constexpr int kHiddenButtonOffset = -1000;
-
-QFont fixedFont() {
-  QFont font("Courier New");
-  font.setStyleHint(QFont::TypeWriter);
-  font.setFixedPitch(true);
-  return font;
-}
+// An input box shows this many characters, and its frame takes this many pixels.
+constexpr int kBoxCharacters = 8;
+constexpr int kBoxFrame = 12;
 
 QColor paletteColour(int entry) { return entry == kColourBlack ? QColor(Qt::black) : QColor(Qt::white); }
 
@@ -76,11 +73,14 @@ KeyChangeView::KeyChangeView(Codnuo& presenter, QWidget* parent)
   auto* title = new QLabel(fromCp1252(Codnuo::kTitle), this);
   title->setObjectName("LabelTitCod");
   title->setAlignment(Qt::AlignCenter);
+  QFont titleFont = title->font();
+  titleFont.setBold(true);
+  title->setFont(titleFont);
   layout->addWidget(title);
   layout->addWidget(new QLabel(fromCp1252(Codnuo::kListHeading), this));
   list_ = new QListWidget(this);
   list_->setObjectName("R1");
-  list_->setFont(fixedFont());
+  list_->setFont(archiveLineFont());
   layout->addWidget(list_);
   layout->addWidget(new QLabel(fromCp1252(Codnuo::kInputHeading), this));
 
@@ -93,16 +93,20 @@ KeyChangeView::KeyChangeView(Codnuo& presenter, QWidget* parent)
     auto* box = new FieldLineEdit(this);
     box->focused = [this, i](Qt::FocusReason reason) { boxFocusIn(i, reason); };
     box->setObjectName(QString("CX%1").arg(i));
-    box->setFont(fixedFont());
+    box->setFont(archiveLineFont());
     box->installEventFilter(this);
     connect(box, &QLineEdit::textEdited, this, [this, i](const QString& text) {
       if (!refreshing_) presenter_.boxEdited(i, toCp1252(text));
     });
+    // Wide enough for the longest field, its trailing blank and the caret.
+    box->setFixedWidth(QFontMetrics(box->font()).horizontalAdvance(QString(kBoxCharacters, QChar('0'))) +
+                       kBoxFrame);
     fields->addWidget(label, i, 0);
     fields->addWidget(box, i, 1);
     labels_.at(static_cast<std::size_t>(i)) = label;
     boxes_.at(static_cast<std::size_t>(i)) = box;
   }
+  fields->setColumnStretch(2, 1);
   layout->addLayout(fields);
 
   auto* buttons = new QHBoxLayout();
