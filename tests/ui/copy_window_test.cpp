@@ -225,23 +225,25 @@ TEST_F(CopyWindowTest, ARecordInUse_IsOverwrittenOnYes_OrTheOperatorGivesAnother
   }
 }
 
-TEST_F(CopyWindowTest, TheNewNumber_IsAskedAgainOnZero_AndIsCheckedLikeTheFirst) {
+TEST_F(CopyWindowTest, TheNewNumber_IsAskedAgainOnZeroOrBelow_AndIsCheckedLikeTheFirst) {
   installCompanies(6, userCompanies(14));
   openWindow({companyLine(5)});
   dialogs.answer(Answer::kNo);
   dialogs.type("0");
+  dialogs.type("-12");  // comes back as "-12": no record has a negative number
   dialogs.type("12");
   dialogs.answer(Answer::kYes);  // record 12 is in use too
 
   window.select(Filesta2::kChosenList, 0);
   window.RIEPILOGO1_KEYPRESS(Filesta2::kChosenList, 13);
 
-  ASSERT_EQ(dialogs.boxes().size(), 4u);
+  ASSERT_EQ(dialogs.boxes().size(), 5u);
   EXPECT_EQ(dialogs.boxes()[0].text, question(5));
   EXPECT_EQ(dialogs.boxes()[1].kind, ShownBox::Kind::kInput);
   EXPECT_EQ(dialogs.boxes()[2].kind, ShownBox::Kind::kInput);
-  EXPECT_EQ(dialogs.boxes()[2].text, companyLine(5));
-  EXPECT_EQ(dialogs.boxes()[3].text, "IL RECORD  12 E' ESISTENTE\r\nSOVRASCRIVERE ?");
+  EXPECT_EQ(dialogs.boxes()[3].kind, ShownBox::Kind::kInput);
+  EXPECT_EQ(dialogs.boxes()[3].text, companyLine(5));
+  EXPECT_EQ(dialogs.boxes()[4].text, "IL RECORD  12 E' ESISTENTE\r\nSOVRASCRIVERE ?");
   EXPECT_EQ(userFile(), userBeforeWith(12, withKey(kCompanies, standardCompany(5), "012"), kCompanyLength));
   EXPECT_TRUE(dialogs.allAnswersUsed());
 }
@@ -258,6 +260,7 @@ TEST_F(CopyWindowTest, ANumberOutsideTheArchives_GivesTheMessage_WritesNothing_A
       {"a new number past the end of the user file", 5, {Answer::kNo}, {"40"}, 1},
       {"a line past the end of the user file", 9, {}, {}, 0},
       {"a line past the end of the standard file", 8, {}, {}, 0},
+      {"a line whose key reads 0, which no record has", 0, {}, {}, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
