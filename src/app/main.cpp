@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "core/failure.h"
+#include "core/trail.h"
 #include "startup/main_program.h"
 #include "ui/browser.h"
 #include "ui/choice_window.h"
@@ -19,8 +21,29 @@
 #include "ui/qt/lookup_list_view.h"
 #include "ui/qt/qt_dialogs.h"
 
+namespace {
+
+// Every window's handlers run their statements under the trap; should a
+// run-time failure still leave a handler, it reaches the trap here instead of
+// the event loop, which cannot carry it.
+class Application : public QApplication {
+ public:
+  using QApplication::QApplication;
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const vt::RuntimeFailure& failure) {
+      vt::GESTIONEERRORE(failure);
+      return true;
+    }
+  }
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  QApplication application(argc, argv);
+  Application application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("VTMERV"));
   QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
 
