@@ -2,8 +2,11 @@
 // failures the system's refusals become.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "core/failure.h"
 #include "platform/files.h"
@@ -136,6 +139,34 @@ TEST(TextFiles, TheFirstLineEndsAtCrLfOrLf_AndReplacingIsWholeOrNothing) {
   EXPECT_EQ(folder.read("a.txt"), "nuovo\r\n");
   EXPECT_FALSE(folder.exists("a.txt.new"));
   EXPECT_EQ(failureCode([&] { replaceFile(folder.path() + "/manca/a.txt", "x"); }), err::kPathNotFound);
+}
+
+// A write the system refuses part way (here: past the file-size limit, as
+// a full disk would) leaves the file exactly as it was: never half a record.
+TEST(Handles, AWriteRefusedPartWayLeavesTheFileAsItWas) {
+  TempFolder folder;
+  const std::string before(100, 'A');
+  folder.write("archivio.dat", before);
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{150, 150};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::int16_t h = freeHandle();
+    openFile(h, folder.path() + "/archivio.dat", OpenMode::kSharedReadWrite);
+    std::int16_t code = 0;
+    try {
+      writeAt(h, 100, std::string(100, 'B'));  // would end at 200
+    } catch (const RuntimeFailure& failure) {
+      code = failure.code();
+    }
+    ::_exit(code == err::kDiskFull ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the refusal must be failure 61";
+  EXPECT_EQ(folder.read("archivio.dat"), before);
 }
 
 }  // namespace
