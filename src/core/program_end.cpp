@@ -15,6 +15,11 @@ EndHook& currentHook() {
   return hook;
 }
 
+std::function<void()>& normalEnd() {
+  static std::function<void()> end;
+  return end;
+}
+
 }  // namespace
 
 EndHook setEndHook(EndHook hook) {
@@ -27,6 +32,13 @@ void endProgram(EndReason reason) {
   platform::closeAllHandles();
   currentHook()(reason);
   std::abort();
+}
+
+void setNormalEnd(std::function<void()> end) { normalEnd() = std::move(end); }
+
+void endRun() {
+  if (normalEnd()) normalEnd()();
+  endProgram(EndReason::kNormal);
 }
 
 }  // namespace vt

@@ -26,4 +26,11 @@ EndHook setEndHook(EndHook hook);
 // calls the hook. Never returns: if the hook returns, the process aborts.
 [[noreturn]] void endProgram(EndReason reason);
 
+// The run's normal end. The start-up installs FINEPROG here, so that a window
+// below it (the key change dialog left without a code) can end the run the
+// normal way without knowing the start-up. Until one is installed, endRun
+// ends the program through the hook as a normal end.
+void setNormalEnd(std::function<void()> end);
+[[noreturn]] void endRun();
+
 }  // namespace vt

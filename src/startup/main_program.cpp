@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/dialogs.h"
+#include "core/program_end.h"
 #include "core/state.h"
 #include "core/trail.h"
 #include "records/files.h"
@@ -99,6 +100,7 @@ int askArchive() {
 
 void MAIN() {
   REGISTRAPROC("MAIN");
+  setNormalEnd([] { FINEPROG(); });
   guarded([] {
     S().NOMEPROGRAMMA = kProgramName;
     S().NOMEPROGETTO = kProgramName;

@@ -10,7 +10,7 @@
 #include "records/isam.h"
 #include "records/records.h"
 #include "records/semaphore.h"
-#include "startup/cod_dip.h"
+#include "ui/cod_dip.h"
 #include "ui/archive_lines.h"
 #include "ui/copy_window.h"
 #include "util/questions.h"

@@ -18,7 +18,7 @@ inline constexpr double kLiveEmployees = 2;
 // Stores `mode` as the dialog's check mode (TABPARAM 47), opens files 1, 2
 // and the employee-key index (30 when `archive` is 29, else 7; its number in
 // TABPARAM 48), shows the key change dialog and returns the code it leaves in
-// TABTESTI 50. An empty code ends the program through FINEPROG. Trail name
+// TABTESTI 50. An empty code ends the run normally (FINEPROG). Trail name
 // "COD_DIP$"; failures go to the trap.
 std::string COD_DIP(std::int16_t& mode, double& archive);
 

@@ -1,6 +1,6 @@
 // COD_DIP$: the files it opens, the parameters it leaves for the key change
 // dialog, the code it returns, and the end of the program without a code.
-#include "startup/cod_dip.h"
+#include "ui/cod_dip.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include "file_table.h"
 #include "records/isam.h"
 #include "scripted_dialogs.h"
+#include "startup/main_program.h"
 #include "temp_install.h"
 #include "ui/key_change.h"
 #include "util/text.h"
@@ -106,6 +107,7 @@ TEST_F(CodDip, TheArchive29UsesIndex30_AndTheModeIsPassedOn) {
 }
 
 TEST_F(CodDip, LeavingTheDialogWithoutACodeEndsTheProgram) {
+  setNormalEnd([] { FINEPROG(); });  // as MAIN installs it
   for (bool leave : {true, false}) {
     // "&Uscita", or "&Conferma" with sub-company and employee zero.
     script("5", "0", "0", leave);
@@ -122,6 +124,7 @@ TEST_F(CodDip, LeavingTheDialogWithoutACodeEndsTheProgram) {
     EXPECT_EQ(S().ULTIMEPROC[S().POSPROC], "FINEPROG");
   }
   EXPECT_TRUE(dialogs.boxes().empty());
+  setNormalEnd(nullptr);
 }
 
 }  // namespace

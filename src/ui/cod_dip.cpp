@@ -1,10 +1,10 @@
-#include "startup/cod_dip.h"
+#include "ui/cod_dip.h"
 
 #include "core/dialogs.h"
+#include "core/program_end.h"
 #include "core/state.h"
 #include "core/trail.h"
 #include "records/files.h"
-#include "startup/main_program.h"
 #include "ui/key_change.h"
 
 namespace vt {
@@ -25,7 +25,7 @@ std::string COD_DIP(std::int16_t& mode, double& archive) {
     dialogs().showModal(window);
   });
   std::string code = s.TABTESTI[kKeyEntry];
-  if (code.empty()) FINEPROG();
+  if (code.empty()) endRun();
   return code;
 }
 
