@@ -25,6 +25,22 @@ std::string standardDescription(std::int16_t code) {
   }
 }
 
+std::int16_t failureCode(platform::SystemErrorKind kind) {
+  using Kind = platform::SystemErrorKind;
+  switch (kind) {
+    case Kind::kFileNotFound: return err::kFileNotFound;
+    case Kind::kPathNotFound: return err::kPathNotFound;
+    case Kind::kAccessDenied: return err::kPathFileAccess;
+    case Kind::kSharingViolation: return err::kPermissionDenied;
+    case Kind::kDiskFull: return err::kDiskFull;
+    case Kind::kBadHandle: return err::kBadFileNumber;
+    case Kind::kHandleInUse: return err::kFileAlreadyOpen;
+    case Kind::kNoFreeHandle: return err::kTooManyFiles;
+    case Kind::kDeviceError: break;
+  }
+  return err::kDeviceIo;
+}
+
 RuntimeFailure::RuntimeFailure(std::int16_t code, std::string description)
     : std::runtime_error(description), code_(code), description_(std::move(description)) {}
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system_error.h"
+
 namespace vt {
 
 // The codes the program raises itself or treats apart. The others come from
@@ -22,6 +24,7 @@ inline constexpr std::int16_t kDeviceIo = 57;
 inline constexpr std::int16_t kBadRecordLength = 59;
 inline constexpr std::int16_t kDiskFull = 61;
 inline constexpr std::int16_t kBadRecordNumber = 63;
+inline constexpr std::int16_t kTooManyFiles = 67;
 inline constexpr std::int16_t kPermissionDenied = 70;
 inline constexpr std::int16_t kPathFileAccess = 75;
 inline constexpr std::int16_t kPathNotFound = 76;
@@ -49,5 +52,22 @@ class RuntimeFailure : public std::runtime_error {
 // Throws a failure with the standard description of `code`, followed by
 // ": " and `detail` when a detail (usually a path) is given.
 [[noreturn]] void raiseFailure(std::int16_t code, std::string_view detail = {});
+
+// The code of a refusal of the system, the same on every system: file not
+// found 53, path not found 76, access denied 75, sharing or lock violation 70,
+// disk full 61, bad handle 52, handle in use 55, no free handle 67, any other
+// 57.
+std::int16_t failureCode(platform::SystemErrorKind kind);
+
+// Runs `call` (a call of the platform layer); a refusal of the system becomes
+// the run-time failure of its code, with the path or handle as the detail.
+template <class Call>
+decltype(auto) systemCall(Call&& call) {
+  try {
+    return call();
+  } catch (const platform::SystemError& error) {
+    raiseFailure(failureCode(error.kind()), error.subject());
+  }
+}
 
 }  // namespace vt

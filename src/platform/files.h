@@ -3,8 +3,9 @@
 // Everything above this layer speaks the suite's paths as the suite writes
 // them: Windows paths such as "C:\PWELKIN\WKPERARK.WKP" or PERARK followed by
 // a backslash and a file name. This layer turns them into native paths when it
-// touches a file, and turns every refusal of the system into a run-time
-// failure with the code the program relies on.
+// touches a file, and reports every refusal of the system as a SystemError
+// (platform/system_error.h); what a refusal means to the program is decided
+// above this layer.
 //
 // Files are reached through small handle numbers, the lowest free first, as
 // the suite's programs reach them; a handle number is stored in NUMEROFILE.
@@ -20,13 +21,16 @@ namespace vt::platform {
 // --- Paths -------------------------------------------------------------------
 
 // The folder under which a drive letter X of a suite path is the folder X:
-// $TESSARO_DRIVES when set, ~/.tessaro/drives otherwise.
+// $TESSARO_DRIVES when set, otherwise ~/.tessaro/drives on POSIX systems and
+// "" on Windows (the drives are the system's own).
 std::string drivesRoot();
 
-// The native path of a suite path. Backslashes become slashes; "X:" at the
-// start becomes the folder X under the drives root; any other path is taken as
-// it stands. When the path does not exist as written, each of its parts is
-// looked up without regard to case (the suite's names come from Windows).
+// The native path of a suite path. On Windows it is the path as written,
+// except that with a drives root "X:" at the start becomes the folder X under
+// it. On POSIX systems backslashes become slashes; "X:" at the start becomes
+// the folder X under the drives root; any other path is taken as it stands.
+// When the path does not exist as written, each of its parts is looked up
+// without regard to case (the suite's names come from Windows).
 std::string nativePath(std::string_view suitePath);
 
 enum class PathKind { kMissing, kFile, kDirectory, kOther };
@@ -36,7 +40,7 @@ PathKind pathKind(std::string_view suitePath);
 // no such file.
 std::optional<std::uint64_t> fileLength(std::string_view suitePath);
 
-// Deletes the file. Failures are run-time failures.
+// Deletes the file, or raises the system's refusal.
 void removeFile(std::string_view suitePath);
 
 // Replaces the file's content so that a crash leaves either the old content
@@ -55,22 +59,24 @@ enum class OpenMode {
   kSharedRead,       // reading, others may read and write; the file must exist
   kSharedReadWrite,  // reading and writing, others too; an absent file is created empty
   kExclusive,        // reading and writing, nobody else may hold it exclusively;
-                     // created when absent; a refused lock is failure 70
+                     // created when absent; a file held by another is a
+                     // sharing violation
 };
 
-// The lowest handle number not in use (failure 67 when none is left).
+// The lowest handle number not in use (kNoFreeHandle when none is left).
 std::int16_t freeHandle();
 
-// Opens `suitePath` under `handle`. A handle already in use is failure 55.
+// Opens `suitePath` under `handle`. A handle already in use is kHandleInUse.
 void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode);
 
 bool isOpen(std::int16_t handle);
 
 // Reads up to `size` bytes at `offset`; returns how many were read (fewer
-// at the end of the file). A handle not open is failure 52.
+// at the end of the file). A handle not open is kBadHandle.
 std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::size_t size);
 
-// Writes all of `bytes` at `offset`, or raises a failure.
+// Writes all of `bytes` at `offset`, or raises the system's refusal and
+// leaves the file as it was.
 void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes);
 
 // The current length of the open file.

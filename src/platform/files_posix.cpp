@@ -12,13 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "core/failure.h"
 #include "platform/files.h"
+#include "platform/system_error.h"
 
 namespace vt::platform {
 namespace {
-
-constexpr std::int16_t kTooManyFiles = 67;
 
 std::array<int, kMaxHandle + 1>& descriptors() {
   static std::array<int, kMaxHandle + 1> fds = [] {
@@ -29,45 +27,47 @@ std::array<int, kMaxHandle + 1>& descriptors() {
   return fds;
 }
 
-// The failure code for an errno of the system.
-std::int16_t codeFor(int error) {
+using Kind = SystemErrorKind;
+
+// The kind of refusal an errno of the system is.
+Kind kindOf(int error) {
   switch (error) {
-    case ENOENT: return err::kFileNotFound;
-    case ENOTDIR: return err::kPathNotFound;
+    case ENOENT: return Kind::kFileNotFound;
+    case ENOTDIR: return Kind::kPathNotFound;
     case EACCES:
     case EPERM:
     case EISDIR:
-    case EROFS: return err::kPathFileAccess;
-    case EWOULDBLOCK: return err::kPermissionDenied;
+    case EROFS: return Kind::kAccessDenied;
+    case EWOULDBLOCK: return Kind::kSharingViolation;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return err::kDiskFull;
-    case EBADF: return err::kBadFileNumber;
+    case EFBIG: return Kind::kDiskFull;
+    case EBADF: return Kind::kBadHandle;
     case EMFILE:
-    case ENFILE: return kTooManyFiles;
-    default: return err::kDeviceIo;
+    case ENFILE: return Kind::kNoFreeHandle;
+    default: return Kind::kDeviceError;
   }
 }
 
 [[noreturn]] void raiseErrno(int error, std::string_view suitePath) {
-  std::int16_t code = codeFor(error);
+  Kind kind = kindOf(error);
   // A missing folder on the way to the file is "path not found".
-  if (code == err::kFileNotFound) {
+  if (kind == Kind::kFileNotFound) {
     std::string native = nativePath(suitePath);
     auto slash = native.find_last_of('/');
     if (slash != std::string::npos && slash > 0) {
       struct stat st {};
       if (::stat(native.substr(0, slash).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        code = err::kPathNotFound;
+        kind = Kind::kPathNotFound;
       }
     }
   }
-  raiseFailure(code, suitePath);
+  raiseSystemError(kind, suitePath);
 }
 
 int descriptorOf(std::int16_t handle) {
   if (handle < 1 || handle > kMaxHandle || descriptors()[static_cast<std::size_t>(handle)] < 0) {
-    raiseFailure(err::kBadFileNumber, std::to_string(handle));
+    raiseSystemError(Kind::kBadHandle, std::to_string(handle));
   }
   return descriptors()[static_cast<std::size_t>(handle)];
 }
@@ -234,28 +234,28 @@ std::int16_t freeHandle() {
   for (std::int16_t h = 1; h <= kMaxHandle; ++h) {
     if (descriptors()[static_cast<std::size_t>(h)] < 0) return h;
   }
-  raiseFailure(kTooManyFiles);
+  raiseSystemError(Kind::kNoFreeHandle, {});
 }
 
 void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
-  if (handle < 1 || handle > kMaxHandle) raiseFailure(err::kBadFileNumber, std::to_string(handle));
+  if (handle < 1 || handle > kMaxHandle) raiseSystemError(Kind::kBadHandle, std::to_string(handle));
   if (descriptors()[static_cast<std::size_t>(handle)] >= 0) {
-    raiseFailure(err::kFileAlreadyOpen, suitePath);
+    raiseSystemError(Kind::kHandleInUse, suitePath);
   }
   std::string native = nativePath(suitePath);
-  if (native.empty()) raiseFailure(err::kBadFileNumber, suitePath);
+  if (native.empty()) raiseSystemError(Kind::kBadHandle, suitePath);
   int flags = O_CLOEXEC | (mode == OpenMode::kSharedRead ? O_RDONLY : O_RDWR | O_CREAT);
   int fd = ::open(native.c_str(), flags, 0666);
   if (fd < 0) raiseErrno(errno, suitePath);
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    raiseFailure(err::kPathFileAccess, suitePath);
+    raiseSystemError(Kind::kAccessDenied, suitePath);
   }
   if (mode == OpenMode::kExclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     int error = errno;
     ::close(fd);
-    raiseFailure(error == EWOULDBLOCK ? err::kPermissionDenied : codeFor(error), suitePath);
+    raiseSystemError(kindOf(error), suitePath);
   }
   descriptors()[static_cast<std::size_t>(handle)] = fd;
 }
@@ -271,7 +271,7 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
     ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
-      raiseFailure(codeFor(errno), std::to_string(handle));
+      raiseSystemError(kindOf(errno), std::to_string(handle));
     }
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
@@ -284,7 +284,7 @@ void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) 
   // What the file held where the bytes go, to put back if the write fails
   // part way: a record is written whole or not at all.
   struct stat st {};
-  if (::fstat(fd, &st) != 0) raiseFailure(codeFor(errno), std::to_string(handle));
+  if (::fstat(fd, &st) != 0) raiseSystemError(kindOf(errno), std::to_string(handle));
   const auto oldLength = static_cast<std::uint64_t>(st.st_size);
   std::string previous(bytes.size(), '\0');
   const std::size_t previousSize = readAt(handle, offset, previous.data(), previous.size());
@@ -300,7 +300,7 @@ void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) 
         (void)!::pwrite(fd, previous.data(), previous.size(), static_cast<off_t>(offset));
       }
       if (oldLength < offset + bytes.size()) (void)!::ftruncate(fd, static_cast<off_t>(oldLength));
-      raiseFailure(codeFor(error), std::to_string(handle));
+      raiseSystemError(kindOf(error), std::to_string(handle));
     }
     done += static_cast<std::size_t>(n);
   }
@@ -308,7 +308,7 @@ void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) 
 
 std::uint64_t openFileLength(std::int16_t handle) {
   struct stat st {};
-  if (::fstat(descriptorOf(handle), &st) != 0) raiseFailure(codeFor(errno), std::to_string(handle));
+  if (::fstat(descriptorOf(handle), &st) != 0) raiseSystemError(kindOf(errno), std::to_string(handle));
   return static_cast<std::uint64_t>(st.st_size);
 }
 

@@ -42,12 +42,13 @@ void fillPlaceholder(std::string& text, std::size_t position, std::size_t width,
 // no usable row for it.
 std::string readBaseRow(int index) {
   const std::string tablePath = S().PERARK + "\\" + kBaseFileName;
-  std::int16_t handle = platform::freeHandle();
-  platform::openFile(handle, tablePath, platform::OpenMode::kSharedRead);
+  std::int16_t handle = systemCall([&] { return platform::freeHandle(); });
+  systemCall([&] { return platform::openFile(handle, tablePath, platform::OpenMode::kSharedRead); });
   std::string row(kBaseRowLength, ' ');
   std::size_t read = 0;
   try {
-    read = platform::readAt(handle, static_cast<std::uint64_t>(index - 1) * kBaseRowLength, row.data(), row.size());
+    const auto offset = static_cast<std::uint64_t>(index - 1) * kBaseRowLength;
+    read = systemCall([&] { return platform::readAt(handle, offset, row.data(), row.size()); });
   } catch (...) {
     platform::closeHandle(handle);
     throw;
@@ -140,7 +141,7 @@ double FAIOPEN(double number) {
           raiseFailure(err::kBadRecordLength, "il file " + decimalText(number) + " ha in " + kBaseFileName +
                                                   " la lunghezza " + decimalText(s.LUNGBASE));
         }
-        platform::openFile(s.NUMEROFILE[n], path, platform::OpenMode::kSharedReadWrite);
+        systemCall([&] { platform::openFile(s.NUMEROFILE[n], path, platform::OpenMode::kSharedReadWrite); });
         s.BUFFERREC[n] = std::string(static_cast<std::size_t>(s.LUNGBASE), ' ');
         s.LUNGREC[n] = s.LUNGBASE;
         return s.LUNGBASE;
@@ -165,7 +166,7 @@ double VERBASE(double number) {
 void DAMMINUMERO(double number) {
   const int n = fileIndex(number);
   if (S().NUMEROFILE[n] != 0) CHIUDIFILE(number);
-  S().NUMEROFILE[n] = platform::freeHandle();
+  S().NUMEROFILE[n] = systemCall([&] { return platform::freeHandle(); });
 }
 
 void CHIUDIFILE(double number) {

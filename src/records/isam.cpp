@@ -536,7 +536,9 @@ void openKeepingContext(double number) {
 // The checks made before any operation but the initialisation; the message
 // of the first that fails.
 // The length in bytes of the open index file (failure 52 when it is not open).
-std::uint64_t indexLength(double number) { return platform::openFileLength(S().NUMEROFILE[toInt16(number)]); }
+std::uint64_t indexLength(double number) {
+  return systemCall([&] { return platform::openFileLength(S().NUMEROFILE[toInt16(number)]); });
+}
 
 std::optional<std::string> refusalBeforeOperation(double number, std::uint64_t length, const std::string& key,
                                                   double code) {

@@ -62,7 +62,9 @@ double LEGGIREC(double number, double record) {
         checkBufferLength(n);
         std::string& buffer = s.BUFFERREC[n];
         const std::uint64_t offset = recordOffset(record, buffer.size());
-        const std::size_t read = platform::readAt(openHandle(n), offset, buffer.data(), buffer.size());
+        const std::int16_t handle = openHandle(n);
+        const std::size_t read =
+            systemCall([&] { return platform::readAt(handle, offset, buffer.data(), buffer.size()); });
         return read < buffer.size() ? 1.0 : 0.0;
       },
       0.0);
@@ -86,12 +88,15 @@ void SCRIVIREC(double number, double record, const std::string& text) {
       s.BUFFERREC[n] = text;
     }
     const std::string& buffer = s.BUFFERREC[n];
-    platform::writeAt(openHandle(n), recordOffset(record, buffer.size()), buffer);
+    const std::uint64_t offset = recordOffset(record, buffer.size());
+    const std::int16_t handle = openHandle(n);
+    systemCall([&] { platform::writeAt(handle, offset, buffer); });
   });
 }
 
 double LOF(double number) {
-  return static_cast<double>(platform::openFileLength(openHandle(fileIndex(number))));
+  const std::int16_t handle = openHandle(fileIndex(number));
+  return static_cast<double>(systemCall([&] { return platform::openFileLength(handle); }));
 }
 
 void ELIMINA(double number) {
@@ -115,7 +120,7 @@ void ELIMINA(double number) {
     if (path.empty()) return;
     if (s.NUMEROFILE[n] != 0) CHIUDIFILE(number);
     const auto length = platform::fileLength(path);
-    if (length.has_value() && *length > 0) platform::removeFile(path);
+    if (length.has_value() && *length > 0) systemCall([&] { platform::removeFile(path); });
   });
 }
 

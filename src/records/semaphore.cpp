@@ -14,15 +14,15 @@ namespace {
 // How long a waiting program sleeps between two tries.
 constexpr auto kRetryPause = std::chrono::milliseconds(5);
 
-// Runs `step` until it no longer fails because another program holds the
-// semaphore. Only a refused lock (70) means that here: an access error (75)
-// on this system is a real fault of the path, which goes to the trap instead
-// of waiting for ever.
+// Runs `step` (a call of the file layer) until it no longer fails because
+// another program holds the semaphore. Only a sharing violation (70) means
+// that here: an access error (75) is a real fault of the path, which goes to
+// the trap instead of waiting for ever.
 template <class Step>
 void untilFree(Step&& step) {
   for (;;) {
     try {
-      step();
+      systemCall(step);
       return;
     } catch (const RuntimeFailure& failure) {
       if (failure.code() != err::kPermissionDenied) throw;

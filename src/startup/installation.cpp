@@ -93,7 +93,7 @@ void FINETASK() {
     if (platform::pathKind(file) != platform::PathKind::kFile) return;
     std::string line(kTaskLineLength, ' ');
     overwrite(line, 1, S().NUMEROTASK);
-    platform::replaceFile(file, line + kTaskLineEnd);
+    systemCall([&] { platform::replaceFile(file, line + kTaskLineEnd); });
   });
   CHIUDIFILE(0);
   endProgram(EndReason::kNormal);
@@ -126,8 +126,8 @@ std::string LEGGIVALORE(platform::RegistryKey key, const std::string& valueName)
 
 bool ESISTEFILE(const std::string& path) {
   try {
-    std::int16_t handle = platform::freeHandle();
-    platform::openFile(handle, path, platform::OpenMode::kSharedRead);
+    std::int16_t handle = systemCall([&] { return platform::freeHandle(); });
+    systemCall([&] { platform::openFile(handle, path, platform::OpenMode::kSharedRead); });
     platform::closeHandle(handle);
     return true;
   } catch (const RuntimeFailure&) {

@@ -20,8 +20,8 @@ using testing::TempFolder;
 std::int16_t failureCode(const std::function<void()>& f) {
   try {
     f();
-  } catch (const RuntimeFailure& failure) {
-    return failure.code();
+  } catch (const SystemError& error) {
+    return vt::failureCode(error.kind());
   }
   return 0;
 }
@@ -157,8 +157,8 @@ TEST(Handles, AWriteRefusedPartWayLeavesTheFileAsItWas) {
     std::int16_t code = 0;
     try {
       writeAt(h, 100, std::string(100, 'B'));  // would end at 200
-    } catch (const RuntimeFailure& failure) {
-      code = failure.code();
+    } catch (const SystemError& error) {
+      code = vt::failureCode(error.kind());
     }
     ::_exit(code == err::kDiskFull ? 0 : 1);
   }

@@ -3,8 +3,6 @@
 #include "ui/key_change.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -13,6 +11,7 @@
 
 #include "core/state.h"
 #include "file_table.h"
+#include "other_program.h"
 #include "platform/files.h"
 #include "records/files.h"
 #include "records/isam.h"
@@ -45,22 +44,9 @@ std::string freeCompanyRecord(int code) { return companyRecord(code, "LIBERA", "
 // Whether another program could take the task semaphore now: a child
 // process tries the exclusive open of "WKSEMA.DAT" and reports.
 bool semaphoreFreeForAnotherProgram() {
-  pid_t child = ::fork();
-  if (child == 0) {
-    int status = 2;
-    try {
-      platform::openFile(platform::freeHandle(), S().PERARK + "\\" + kSemaphoreFileName,
-                         platform::OpenMode::kExclusive);
-      status = 0;
-    } catch (const RuntimeFailure& failure) {
-      status = failure.code() == err::kPermissionDenied ? 1 : 2;
-    }
-    ::_exit(status);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) == 2) ADD_FAILURE() << "the second process could not try the lock";
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  const int status = testing::runOtherProgram({"try", S().PERARK + "\\" + kSemaphoreFileName});
+  if (status != 0 && status != 1) ADD_FAILURE() << "the second process could not try the lock";
+  return status == 0;
 }
 
 class KeyChangeTest : public ::testing::Test {
