@@ -69,7 +69,11 @@ bool isDate(std::string_view text) {
 std::string systemDateText() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   char text[48];  // room for any int the fields may hold
   std::snprintf(text, sizeof text, "%02d/%02d/%04d", local.tm_mday, local.tm_mon + kTmMonthBase, local.tm_year + kTmYearBase);
   return text;

@@ -56,6 +56,8 @@ std::string instanceLockFile(std::string_view programName) {
 bool claimSoleInstance(std::string_view programName) {
   if (heldLock() != INVALID_HANDLE_VALUE) return true;
   std::string file = instanceLockFile(programName);
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
   // No sharing: a second open of the file fails while the first is held.
   HANDLE h = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);

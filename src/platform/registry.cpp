@@ -7,7 +7,12 @@
 namespace vt::platform {
 namespace {
 
-HKEY toHkey(RegistryKey key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
+// A key handle widened back to the system's: the predefined keys are 32-bit
+// values sign-extended to the pointer's width, as the system's headers define
+// them (HKEY_CURRENT_USER is 0xFFFFFFFF80000001 in a 64-bit program).
+HKEY toHkey(RegistryKey key) {
+  return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(key)));
+}
 
 }  // namespace
 

@@ -1,0 +1,247 @@
+// The file layer on Windows. The suite's paths are Windows paths already;
+// files are opened with the sharing modes of the suite's other programs, so
+// that this program and theirs interlock on the same archives.
+#include <windows.h>
+
+#include <array>
+#include <cstdlib>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/system_error.h"
+
+namespace vt::platform {
+namespace {
+
+using Kind = SystemErrorKind;
+
+std::array<HANDLE, kMaxHandle + 1>& handles() {
+  static std::array<HANDLE, kMaxHandle + 1> all = [] {
+    std::array<HANDLE, kMaxHandle + 1> a{};
+    a.fill(INVALID_HANDLE_VALUE);
+    return a;
+  }();
+  return all;
+}
+
+// The kind of refusal a system error code is.
+Kind kindOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND: return Kind::kFileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_INVALID_NAME: return Kind::kPathNotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT: return Kind::kAccessDenied;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return Kind::kSharingViolation;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return Kind::kDiskFull;
+    case ERROR_INVALID_HANDLE: return Kind::kBadHandle;
+    case ERROR_TOO_MANY_OPEN_FILES: return Kind::kNoFreeHandle;
+    default: return Kind::kDeviceError;
+  }
+}
+
+[[noreturn]] void raiseLastError(std::string_view subject) { raiseSystemError(kindOf(GetLastError()), subject); }
+
+HANDLE handleOf(std::int16_t handle) {
+  if (!isOpen(handle)) raiseSystemError(Kind::kBadHandle, std::to_string(handle));
+  return handles()[static_cast<std::size_t>(handle)];
+}
+
+OVERLAPPED at(std::uint64_t offset) {
+  OVERLAPPED o{};
+  o.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+  o.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return o;
+}
+
+// Cuts the file to `length` bytes.
+void truncateTo(HANDLE h, std::uint64_t length) {
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
+  SetFileInformationByHandle(h, FileEndOfFileInfo, &end, sizeof end);
+}
+
+bool writeAll(HANDLE h, std::uint64_t offset, std::string_view bytes, std::size_t& done) {
+  done = 0;
+  while (done < bytes.size()) {
+    OVERLAPPED o = at(offset + done);
+    DWORD n = 0;
+    if (!WriteFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &n, &o)) return false;
+    done += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+// Without $TESSARO_DRIVES the suite's paths are used as written; with it, a
+// drive letter X is the folder X under it (tests and trial installations).
+std::string drivesRoot() {
+  const char* root = std::getenv("TESSARO_DRIVES");
+  return root != nullptr ? root : "";
+}
+
+std::string nativePath(std::string_view suitePath) {
+  std::string path(suitePath);
+  const std::string root = drivesRoot();
+  if (!root.empty() && path.size() >= 2 && path[1] == ':' &&
+      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'))) {
+    std::string rest = path.substr(2);
+    if (rest.empty() || (rest.front() != '\\' && rest.front() != '/')) rest = "\\" + rest;
+    const char drive = static_cast<char>(path[0] >= 'a' ? path[0] - 'a' + 'A' : path[0]);
+    path = root + "\\" + std::string(1, drive) + rest;
+  }
+  return path;
+}
+
+PathKind pathKind(std::string_view suitePath) {
+  const DWORD attributes = GetFileAttributesA(nativePath(suitePath).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return PathKind::kDirectory;
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return PathKind::kOther;
+  return PathKind::kFile;
+}
+
+std::optional<std::uint64_t> fileLength(std::string_view suitePath) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(nativePath(suitePath).c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void removeFile(std::string_view suitePath) {
+  if (!DeleteFileA(nativePath(suitePath).c_str())) raiseLastError(suitePath);
+}
+
+void replaceFile(std::string_view suitePath, std::string_view content) {
+  const std::string target = nativePath(suitePath);
+  const std::string temporary = target + ".new";
+  HANDLE h = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) raiseLastError(suitePath);
+  std::size_t done = 0;
+  const bool written = writeAll(h, 0, content, done) && FlushFileBuffers(h);
+  const DWORD error = GetLastError();
+  CloseHandle(h);
+  if (!written || !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD cause = written ? GetLastError() : error;
+    DeleteFileA(temporary.c_str());
+    raiseSystemError(kindOf(cause), suitePath);
+  }
+}
+
+std::optional<std::string> readFirstLine(std::string_view suitePath) {
+  HANDLE h = CreateFileA(nativePath(suitePath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string line;
+  char chunk[512];
+  DWORD n = 0;
+  bool done = false;
+  while (!done && ReadFile(h, chunk, sizeof chunk, &n, nullptr) && n > 0) {
+    for (DWORD i = 0; i < n && !done; ++i) {
+      if (chunk[i] == '\n') {
+        done = true;
+      } else {
+        line.push_back(chunk[i]);
+      }
+    }
+  }
+  CloseHandle(h);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+std::int16_t freeHandle() {
+  for (std::int16_t h = 1; h <= kMaxHandle; ++h) {
+    if (!isOpen(h)) return h;
+  }
+  raiseSystemError(Kind::kNoFreeHandle, {});
+}
+
+void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
+  if (handle < 1 || handle > kMaxHandle) raiseSystemError(Kind::kBadHandle, std::to_string(handle));
+  if (isOpen(handle)) raiseSystemError(Kind::kHandleInUse, suitePath);
+  const std::string native = nativePath(suitePath);
+  if (native.empty()) raiseSystemError(Kind::kBadHandle, suitePath);
+  // Archives and the file table are shared for reading and writing; the
+  // semaphore is opened with no sharing at all, so that any second open of it,
+  // by this program or another of the suite, anywhere, is a sharing violation.
+  DWORD access = GENERIC_READ | GENERIC_WRITE;
+  DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  DWORD disposition = OPEN_ALWAYS;
+  if (mode == OpenMode::kSharedRead) {
+    access = GENERIC_READ;
+    disposition = OPEN_EXISTING;
+  } else if (mode == OpenMode::kExclusive) {
+    sharing = 0;
+  }
+  HANDLE h = CreateFileA(native.c_str(), access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) raiseLastError(suitePath);
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    raiseSystemError(Kind::kAccessDenied, suitePath);
+  }
+  handles()[static_cast<std::size_t>(handle)] = h;
+}
+
+bool isOpen(std::int16_t handle) {
+  return handle >= 1 && handle <= kMaxHandle && handles()[static_cast<std::size_t>(handle)] != INVALID_HANDLE_VALUE;
+}
+
+std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::size_t size) {
+  HANDLE h = handleOf(handle);
+  std::size_t done = 0;
+  while (done < size) {
+    OVERLAPPED o = at(offset + done);
+    DWORD n = 0;
+    if (!ReadFile(h, out + done, static_cast<DWORD>(size - done), &n, &o)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      raiseLastError(std::to_string(handle));
+    }
+    if (n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
+void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) {
+  HANDLE h = handleOf(handle);
+  // What the file held where the bytes go, to put back if the write fails
+  // part way: a record is written whole or not at all.
+  const std::uint64_t oldLength = openFileLength(handle);
+  std::string previous(bytes.size(), '\0');
+  previous.resize(readAt(handle, offset, previous.data(), previous.size()));
+  std::size_t done = 0;
+  if (!writeAll(h, offset, bytes, done)) {
+    const DWORD error = GetLastError();
+    std::size_t restored = 0;
+    if (done > 0) writeAll(h, offset, previous, restored);
+    if (oldLength < offset + bytes.size()) truncateTo(h, oldLength);
+    raiseSystemError(kindOf(error), std::to_string(handle));
+  }
+}
+
+std::uint64_t openFileLength(std::int16_t handle) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(handleOf(handle), &size)) raiseLastError(std::to_string(handle));
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+void closeHandle(std::int16_t handle) {
+  if (!isOpen(handle)) return;
+  CloseHandle(handles()[static_cast<std::size_t>(handle)]);
+  handles()[static_cast<std::size_t>(handle)] = INVALID_HANDLE_VALUE;
+}
+
+void closeAllHandles() {
+  for (std::int16_t h = 1; h <= kMaxHandle; ++h) closeHandle(h);
+}
+
+}  // namespace vt::platform
