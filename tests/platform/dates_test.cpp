@@ -60,8 +60,7 @@ TEST(SystemDateText, IsTodayAsDayMonthYearWithSlashes) {
   EXPECT_EQ(today[5], '/');
   EXPECT_TRUE(isDate(today));
   std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = *std::localtime(&now);
   EXPECT_EQ(today.substr(6), std::to_string(local.tm_year + 1900));
 }
 

@@ -226,7 +226,7 @@ void expectOnlyChanged(const Files& before, const Files& after, const Files& cha
 class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    sample::createSampleInstallation(suite.path() + "/drives", suite.path() + "/config");
+    suite.createSample();
     before = snapshot(suite);
   }
 

@@ -29,7 +29,7 @@ const std::string kTaskLine07 = "07" + std::string(98, ' ') + "\r\n";
 // dialogs scripted and the end of the program observable.
 struct SampleRun {
   SampleRun() {
-    sample::createSampleInstallation(suite.path() + "/drives", suite.path() + "/config");
+    suite.createSample();
     suite.writeTaskFile("07 VTMERV\r\n");
   }
   // The menu picks entry `choice` (1-based) and presses Enter; 0 presses Escape.
@@ -164,7 +164,7 @@ TEST(StartUp, AMissingOrEmptyStandardArchiveIsNamedAndEndsTheRun) {
     if (c.empty) {
       run.suite.write(kArchives + c.file, "");
     } else {
-      platform::removeFile(run.suite.path() + "/" + kArchives + c.file);
+      std::filesystem::remove(run.suite.path() + "/" + kArchives + c.file);
     }
     run.chooseInMenu(c.choice);
     EXPECT_EQ(run.runToTheEnd(), EndReason::kNormal);
@@ -201,7 +201,7 @@ TEST(StartUp, AnArchiveWithNothingInUseEndsAfterTheBrowsersMessage) {
 
 TEST(StartUp, WithoutTheSettingsFileThePathFilesLeadToTheArchives) {
   SampleRun run;
-  std::filesystem::remove_all(run.suite.path() + "/config");
+  run.suite.clearRegistry();
   run.chooseInMenu(1);
   run.boxes.onWindow("FILESTAN", [](WindowPresenter&) {});
   run.boxes.onWindow("FILESTA2", [](WindowPresenter&) {});
@@ -213,7 +213,7 @@ TEST(StartUp, WithoutTheSettingsFileThePathFilesLeadToTheArchives) {
 
 TEST(StartUp, ABrokenInstallationEndsAtOnceWithoutTouchingTheTaskFile) {
   SampleRun run;
-  std::filesystem::remove_all(run.suite.path() + "/config");
+  run.suite.clearRegistry();
   run.suite.writeArchivesPathFile("\r\n");
   EXPECT_EQ(run.runToTheEnd(), EndReason::kAtOnce);
   ASSERT_EQ(run.boxes.boxes().size(), 1u);

@@ -30,7 +30,7 @@ const std::string kArchives = "drives/C/PWELKIN/ARCHIVI/";
 // A suite folder holding the sample installation, with the paths loaded.
 struct SampleSuite {
   SampleSuite() {
-    createSampleInstallation(suite.path() + "/drives", suite.path() + "/config");
+    suite.createSample();
     CARICAPERCORSI();
   }
   // Every record of file `number`, read through the program's record layer.

@@ -4,33 +4,34 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "core/state.h"
+#include "other_program.h"
 #include "platform/files.h"
 
 namespace vt::testing {
 
 TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vtmerv-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  std::random_device random;
+  for (int attempt = 0; path_.empty(); ++attempt) {
+    const auto folder = std::filesystem::temp_directory_path() / ("vtmerv-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(folder)) path_ = folder.string();
+    if (attempt > 100) throw std::runtime_error("no temporary folder");
+  }
   if (const char* drives = std::getenv("TESSARO_DRIVES")) {
     hadDrives_ = true;
     previousDrives_ = drives;
   }
-  ::setenv("TESSARO_DRIVES", (path_ + "/drives").c_str(), 1);
+  setEnvironment("TESSARO_DRIVES", (path_ + "/drives").c_str());
   platform::closeAllHandles();
   resetState();
 }
 
 TempFolder::~TempFolder() {
   platform::closeAllHandles();
-  if (hadDrives_) {
-    ::setenv("TESSARO_DRIVES", previousDrives_.c_str(), 1);
-  } else {
-    ::unsetenv("TESSARO_DRIVES");
-  }
+  setEnvironment("TESSARO_DRIVES", hadDrives_ ? previousDrives_.c_str() : nullptr);
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
 }

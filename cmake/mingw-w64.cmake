@@ -1,0 +1,27 @@
+# Cross-compiling for 64-bit Windows with Debian's mingw-w64 (POSIX threads),
+# and running what was built under Wine:
+#   cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# -O2 as in the Linux build: at -O3 GCC 12 warns falsely (-Wrestrict) inside
+# libstdc++'s string concatenation.
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of a Release build")
+
+# One self-contained .exe each: no libgcc, libstdc++ or winpthread DLL to ship.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+find_program(VTMERV_WINE NAMES wine64 wine PATHS /usr/lib/wine)
+if(VTMERV_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${VTMERV_WINE})
+endif()
