@@ -26,7 +26,7 @@ export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDE
 ctest --test-dir build/windows --output-on-failure -j "$jobs"
 # vtmerv-sample writes the same installation, byte for byte, on both systems.
 rm -rf build/sample-linux build/sample-windows
-build/release/vtmerv-sample build/sample-linux >/dev/null
-wine build/windows/vtmerv-sample.exe build/sample-windows >/dev/null 2>&1
+build/release/src/sample/vtmerv-sample build/sample-linux >/dev/null
+wine build/windows/src/sample/vtmerv-sample.exe build/sample-windows >/dev/null 2>&1
 diff -r build/sample-linux build/sample-windows
 echo "vtmerv-sample: the Windows and Linux installations are identical"
