@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the Debian package of VTMERV with CPack and prints its path on the
+# last line.
+#
+#   bash scripts/package.sh [BUILD_FOLDER]
+#
+# Without a folder, a Release build in build/package (its package is
+# build/package/vtmerv_<version>_<architecture>.deb). Given a folder that is
+# already configured (scripts/package-test.sh passes the test build), packages
+# the programs built there.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh >&2
+
+build="${1:-build/package}"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  # The install step then needs only what is built below, not the tests.
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVTMERV_BENCHMARKS=OFF \
+        -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >&2
+fi
+cmake --build "$build" -j "$(nproc)" --target vtmerv vtmerv-check vtmerv-sample vtmerv_docs >&2
+
+rm -f "$build"/vtmerv_*.deb
+(cd "$build" && cpack -G DEB) >&2
+ls "$(cd "$build" && pwd)"/vtmerv_*.deb
