@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: a normal build, then a build with
+# Sets everything up and runs every test: a normal build, the Debian package
+# made from it and checked (scripts/package-test.sh), then a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the toolkit-free core
 # cross-built for Windows with its tests run under Wine.
 set -euo pipefail
@@ -12,6 +13,7 @@ jobs=$(nproc)
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/release -j "$jobs"
 ctest --test-dir build/release --output-on-failure -j "$jobs"
+bash scripts/package-test.sh build/release
 
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVTMERV_SANITIZE=ON -DVTMERV_BENCHMARKS=OFF
 cmake --build build/sanitize -j "$jobs"

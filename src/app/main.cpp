@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "app/command_line.h"
 #include "core/failure.h"
 #include "core/trail.h"
 #include "startup/main_program.h"
@@ -43,6 +44,7 @@ class Application : public QApplication {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto status = vt::app::handleCommandLine(argc, argv)) return *status;
   Application application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("VTMERV"));
   QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));

@@ -47,6 +47,11 @@ void removeFile(std::string_view suitePath);
 // or the new one: the new content is written beside it, then renamed over it.
 void replaceFile(std::string_view suitePath, std::string_view content);
 
+// Renames the file `from` over `to` in one step (another process sees the
+// old file or the new one, never neither) and makes the rename durable.
+// Both must lie in the same folder. Refusals are the system's.
+void renameOver(std::string_view from, std::string_view to);
+
 // The first line of a text file, without its line end (CR LF or LF), or
 // nothing when the file cannot be read.
 std::optional<std::string> readFirstLine(std::string_view suitePath);
@@ -81,6 +86,10 @@ void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes);
 
 // The current length of the open file.
 std::uint64_t openFileLength(std::int16_t handle);
+
+// Writes everything written through the handle to the disk before it
+// returns, or raises the system's refusal.
+void syncFile(std::int16_t handle);
 
 // Closes the handle; a handle not open is left alone.
 void closeHandle(std::int16_t handle);

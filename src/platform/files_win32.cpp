@@ -86,10 +86,22 @@ std::string drivesRoot() {
   return root != nullptr ? root : "";
 }
 
+// `path` written with backslashes and capitals, to compare paths as Windows does.
+std::string folded(std::string_view path) {
+  std::string out(path);
+  for (char& c : out) {
+    if (c == '/') c = '\\';
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
 std::string nativePath(std::string_view suitePath) {
   std::string path(suitePath);
   const std::string root = drivesRoot();
-  if (!root.empty() && path.size() >= 2 && path[1] == ':' &&
+  // A path inside the drives root is native already.
+  const bool insideRoot = !root.empty() && folded(path).rfind(folded(root) + "\\", 0) == 0;
+  if (!root.empty() && !insideRoot && path.size() >= 2 && path[1] == ':' &&
       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'))) {
     std::string rest = path.substr(2);
     if (rest.empty() || (rest.front() != '\\' && rest.front() != '/')) rest = "\\" + rest;
@@ -133,6 +145,12 @@ void replaceFile(std::string_view suitePath, std::string_view content) {
     const DWORD cause = written ? GetLastError() : error;
     DeleteFileA(temporary.c_str());
     raiseSystemError(kindOf(cause), suitePath);
+  }
+}
+
+void renameOver(std::string_view from, std::string_view to) {
+  if (!MoveFileExA(nativePath(from).c_str(), nativePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    raiseLastError(to);
   }
 }
 
@@ -232,6 +250,23 @@ std::uint64_t openFileLength(std::int16_t handle) {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(handleOf(handle), &size)) raiseLastError(std::to_string(handle));
   return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+void syncFile(std::int16_t handle) {
+  HANDLE h = handleOf(handle);
+  if (FlushFileBuffers(h)) return;
+  // A handle open for reading only cannot flush: flush through one that writes.
+  if (GetLastError() == ERROR_ACCESS_DENIED) {
+    HANDLE writing = ReOpenFile(h, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+    if (writing != INVALID_HANDLE_VALUE) {
+      const bool flushed = FlushFileBuffers(writing);
+      const DWORD error = GetLastError();
+      CloseHandle(writing);
+      if (flushed) return;
+      SetLastError(error);
+    }
+  }
+  raiseLastError(std::to_string(handle));
 }
 
 void closeHandle(std::int16_t handle) {
