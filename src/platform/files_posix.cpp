@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/failure.h"
+#include "platform/fault_injection.h"
 #include "platform/files.h"
 
 namespace vt::platform {
@@ -280,6 +281,7 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
 }
 
 void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) {
+  const fault::WritePoint writePoint;
   int fd = descriptorOf(handle);
   // What the file held where the bytes go, to put back if the write fails
   // part way: a record is written whole or not at all.
@@ -304,6 +306,10 @@ void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) 
     }
     done += static_cast<std::size_t>(n);
   }
+}
+
+void flushFile(std::int16_t handle) {
+  if (::fsync(descriptorOf(handle)) != 0) raiseFailure(codeFor(errno), std::to_string(handle));
 }
 
 std::uint64_t openFileLength(std::int16_t handle) {
