@@ -206,6 +206,14 @@ void replaceFile(std::string_view suitePath, std::string_view content) {
     ::unlink(temporary.c_str());
     raiseErrno(error, suitePath);
   }
+  // The rename itself is on disk once the folder is: without this a crash
+  // of the system could bring the old content back.
+  const auto slash = target.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    (void)::fsync(dir);
+    ::close(dir);
+  }
 }
 
 std::optional<std::string> readFirstLine(std::string_view suitePath) {
