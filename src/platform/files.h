@@ -44,6 +44,11 @@ void removeFile(std::string_view suitePath);
 // renamed over it, and the rename is put on disk too.
 void replaceFile(std::string_view suitePath, std::string_view content);
 
+// Renames the file `from` over `to` in one step (another process sees the
+// old file or the new one, never neither) and makes the rename durable.
+// Both must lie in the same folder. Failures are run-time failures.
+void renameOver(std::string_view from, std::string_view to);
+
 // The first line of a text file, without its line end (CR LF or LF), or
 // nothing when the file cannot be read.
 std::optional<std::string> readFirstLine(std::string_view suitePath);
@@ -80,6 +85,10 @@ void flushFile(std::int16_t handle);
 
 // The current length of the open file.
 std::uint64_t openFileLength(std::int16_t handle);
+
+// Writes everything written through the handle to the disk before it
+// returns. Failures are run-time failures.
+void syncFile(std::int16_t handle);
 
 // Closes the handle; a handle not open is left alone.
 void closeHandle(std::int16_t handle);

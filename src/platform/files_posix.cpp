@@ -216,6 +216,20 @@ void replaceFile(std::string_view suitePath, std::string_view content) {
   }
 }
 
+void renameOver(std::string_view from, std::string_view to) {
+  std::string target = nativePath(to);
+  if (::rename(nativePath(from).c_str(), target.c_str()) != 0) raiseErrno(errno, to);
+  // The rename lives in the folder: sync the folder too, or a crash could
+  // bring the old name back.
+  std::string folder = target.substr(0, target.find_last_of('/') + 1);
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) raiseErrno(errno, to);
+  int result = ::fsync(fd);
+  int error = errno;
+  ::close(fd);
+  if (result != 0) raiseErrno(error, to);
+}
+
 std::optional<std::string> readFirstLine(std::string_view suitePath) {
   int fd = ::open(nativePath(suitePath).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
@@ -324,6 +338,10 @@ std::uint64_t openFileLength(std::int16_t handle) {
   struct stat st {};
   if (::fstat(descriptorOf(handle), &st) != 0) raiseFailure(codeFor(errno), std::to_string(handle));
   return static_cast<std::uint64_t>(st.st_size);
+}
+
+void syncFile(std::int16_t handle) {
+  if (::fsync(descriptorOf(handle)) != 0) raiseFailure(codeFor(errno), std::to_string(handle));
 }
 
 void closeHandle(std::int16_t handle) {

@@ -561,14 +561,14 @@ class IndexChecker {
   IndexChecker(const IndexFile& index, double number, double records)
       : index_(index), number_(number), records_(records) {}
 
-  std::vector<std::string> run() {
+  IndexWalk run() {
     visited_.assign(static_cast<std::size_t>(records_) + 1, false);
     visited_[static_cast<std::size_t>(kRootRecord)] = true;
     std::optional<Node> root = load(kRootRecord, kRootLevel);
-    if (!root) return faults_;
+    if (!root) return std::move(walk_);
     checkEntries(*root);
     for (int entry = 1; entry <= root->used; ++entry) visitChild(*root, entry, kBranchLevel);
-    return faults_;
+    return std::move(walk_);
   }
 
  private:
@@ -648,6 +648,11 @@ class IndexChecker {
       for (int e = 1; e <= child->used; ++e) visitChild(*child, e, kLeafLevel);
       return;
     }
+    for (int e = 1; e <= child->used; ++e) {
+      if (std::optional<double> data = digitsValue(index_.numberField(*child, e))) {
+        walk_.entries.push_back({std::string(index_.key(*child, e)), *data, child->record, e});
+      }
+    }
     if (!lastLeafKey_.empty() && !(index_.key(*child, 1) > lastLeafKey_)) {
       fault(child->record, 1, "chiave non maggiore dell'ultima chiave della foglia precedente");
     }
@@ -659,19 +664,15 @@ class IndexChecker {
            std::string(index_.numberField(node, entry));
   }
 
-  void fault(double record, const std::string& what) {
-    faults_.push_back("record " + decimalText(record) + ": " + what);
-  }
-  void fault(double record, int entry, const std::string& what) {
-    faults_.push_back("record " + decimalText(record) + ", elemento " + std::to_string(entry) + ": " + what);
-  }
+  void fault(double record, const std::string& what) { walk_.faults.push_back({record, 0, what}); }
+  void fault(double record, int entry, const std::string& what) { walk_.faults.push_back({record, entry, what}); }
 
   const IndexFile& index_;
   double number_;
   double records_;
   std::vector<bool> visited_;
   std::string lastLeafKey_;
-  std::vector<std::string> faults_;
+  IndexWalk walk_;
 };
 
 }  // namespace
@@ -700,15 +701,35 @@ double ISAM(double number, const std::string& key, double code, double record) {
   return refuse(kMessageBadCode + decimalText(code));
 }
 
-std::vector<std::string> checkIndex(double number) {
+IndexWalk walkIndex(double number) {
   int slot = toInt16(number);
   std::optional<std::size_t> keyLength = keyLengthOf(S().LUNGREC[slot]);
   if (!keyLength) {
-    return {"lunghezza del record " + decimalText(S().LUNGREC[slot]) + " non adatta a un indice"};
+    return {{{0, 0, "lunghezza del record " + decimalText(S().LUNGREC[slot]) + " non adatta a un indice"}}, {}};
   }
   IndexFile index(number, *keyLength, indexLength(number));
-  if (index.records() < kRootRecord) return {"file pi\xF9 corto di un nodo"};
+  if (index.records() < kRootRecord) return {{{0, 0, "file pi\xF9 corto di un nodo"}}, {}};
   return IndexChecker(index, number, index.records()).run();
+}
+
+std::vector<std::string> checkIndex(double number) {
+  std::vector<std::string> texts;
+  for (const IndexFault& fault : walkIndex(number).faults) {
+    std::string text;
+    if (fault.node != 0) text = "record " + decimalText(fault.node);
+    if (fault.entry != 0) text += ", elemento " + std::to_string(fault.entry);
+    texts.push_back(text.empty() ? fault.what : text + ": " + fault.what);
+  }
+  return texts;
+}
+
+std::optional<std::size_t> indexKeyLength(double recordLength) { return keyLengthOf(recordLength); }
+
+void initialiseOpenIndex(double number) {
+  std::optional<std::size_t> keyLength = keyLengthOf(S().LUNGREC[toInt16(number)]);
+  if (!keyLength) raiseFailure(err::kBadRecordLength, "file " + decimalText(number));
+  IndexFile index(number, *keyLength, 0);
+  index.write(index.buildNode(kRootLevel, kRootRecord, {}));
 }
 
 }  // namespace vt

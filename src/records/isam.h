@@ -2,6 +2,8 @@
 // (The node and entry format is described at the top of isam.cpp.)
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,5 +37,44 @@ double ISAM(double number, const std::string& key, double code, double record = 
 // data record numbers above 0. Returns the faults found, each naming its
 // record (and entry); empty when the index is sound. Writes nothing.
 std::vector<std::string> checkIndex(double number);
+
+// One fault of the structural check: the index record (node) it lies in, 0
+// when it concerns the file as a whole; the entry (1 to 128), 0 when it
+// concerns the node as a whole; what is wrong, in Italian.
+struct IndexFault {
+  double node = 0;
+  int entry = 0;
+  std::string what;
+};
+
+// One used leaf entry reached by the structural check: its key, its data
+// record number, and where it lies (node record and entry).
+struct IndexEntry {
+  std::string key;
+  double record = 0;
+  double node = 0;
+  int entry = 0;
+};
+
+// The structural check's walk of an open index file: the faults (the same
+// ones checkIndex gives as text) and every leaf entry whose node could be
+// read, with a six-digit number, in the order the walk reached them (key
+// order when the index is sound). Writes nothing; a damaged node is a fault,
+// never a failure.
+struct IndexWalk {
+  std::vector<IndexFault> faults;
+  std::vector<IndexEntry> entries;
+};
+IndexWalk walkIndex(double number);
+
+// The key length of an index whose record length is `recordLength`, or
+// nothing when no index node has that length.
+std::optional<std::size_t> indexKeyLength(double recordLength);
+
+// Writes an empty root into the open, empty file `number`: the
+// initialisation, for a file opened by the caller rather than through its
+// path (a new index built beside the one it will replace). Failures reach
+// the caller.
+void initialiseOpenIndex(double number);
 
 }  // namespace vt

@@ -67,6 +67,10 @@ void readTaskNumber() {
 void CARICAPERCORSI() {
   REGISTRAPROC(kTrailName);
   guarded([] { refuseSecondCopy(); });
+  pathsFromRegistry();
+}
+
+void pathsFromRegistry() {
   std::string programs;
   std::string archives;
   guarded([&] {
@@ -82,6 +86,10 @@ void CARICAPERCORSI() {
 void CARICAPERCORSIWKP() {
   REGISTRAPROC(kTrailName);
   guarded([] { refuseSecondCopy(); });
+  pathsFromPathFiles();
+}
+
+void pathsFromPathFiles() {
   guarded([] { S().PERARK = directoryFromPathFile(kArchivesPathFile); });
   guarded([] { S().PERPRO = directoryFromPathFile(kProgramsPathFile); });
   guarded([] { readTaskNumber(); });

@@ -60,6 +60,11 @@ void CARICAPERCORSI();
 // line is blank. Trail name "CARICAPERCORSI"; failures go to the trap.
 void CARICAPERCORSIWKP();
 
+// The two loads above without the second-copy check, for the suite's
+// console tools, which may run beside the program and beside each other.
+void pathsFromRegistry();
+void pathsFromPathFiles();
+
 // Rewrites the task file, when it exists, as the single task line (written
 // beside it and renamed over it, so it is never left missing or half
 // written), closes every file and ends the program normally. Records nothing.

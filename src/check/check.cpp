@@ -1,0 +1,543 @@
+#include "check/check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <optional>
+
+#include "core/dialogs.h"
+#include "core/failure.h"
+#include "core/program_end.h"
+#include "core/state.h"
+#include "platform/files.h"
+#include "records/files.h"
+#include "records/isam.h"
+#include "records/records.h"
+#include "records/semaphore.h"
+#include "startup/installation.h"
+#include "util/text.h"
+
+namespace vt::check {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every record begins with a two-character status ("99": a free slot), then
+// the code, as long as the index's key.
+constexpr std::size_t kStatusLength = 2;
+constexpr std::string_view kFreeStatus = "99";
+// Keys holding a byte of this code or above cannot go into an index.
+constexpr unsigned char kFirstUnindexable = 252;
+// How many records pass between two progress reports.
+constexpr double kProgressStep = 1000;
+
+// --- Taking over message boxes and the end of the program -----------------
+
+// Keeps every message box's text instead of showing it.
+class KeptMessages : public Dialogs {
+ public:
+  Answer message(const std::string& text, Buttons buttons, Icon, const std::string&, DefaultButton) override {
+    texts.push_back(text);
+    return buttons == Buttons::kYesNo ? Answer::kNo : Answer::kOk;
+  }
+  std::optional<std::string> input(const std::string&, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  void beep() override {}
+  ScreenSize screenSize() override { return {}; }
+  void showModal(WindowPresenter&) override { throw CannotRun("nessuna finestra in un programma da console"); }
+
+  // The first line of the first box, "" when none was shown.
+  std::string first() const {
+    if (texts.empty()) return {};
+    return texts.front().substr(0, texts.front().find_first_of("\r\n"));
+  }
+
+  std::vector<std::string> texts;
+};
+
+// For its life, message boxes are kept and the end of the program throws
+// ProgramEnded; both are put back as they were afterwards.
+class TakeOver {
+ public:
+  TakeOver()
+      : previousDialogs_(setDialogs(&messages_)),
+        previousHook_(setEndHook([](EndReason reason) { throw ProgramEnded{reason}; })) {}
+  ~TakeOver() {
+    setDialogs(previousDialogs_);
+    setEndHook(std::move(previousHook_));
+  }
+  TakeOver(const TakeOver&) = delete;
+  TakeOver& operator=(const TakeOver&) = delete;
+
+  KeptMessages& messages() { return messages_; }
+
+ private:
+  KeptMessages messages_;
+  Dialogs* previousDialogs_;
+  EndHook previousHook_;
+};
+
+// Runs `work` with the program's end taken over: an end of the program or a
+// failure that reaches here becomes CannotRun with its message.
+template <class Work>
+auto contained(Work&& work) {
+  TakeOver takeOver;
+  try {
+    return work(takeOver.messages());
+  } catch (const ProgramEnded&) {
+    std::string text = takeOver.messages().first();
+    throw CannotRun(text.empty() ? "programma terminato" : text);
+  } catch (const RuntimeFailure& failure) {
+    throw CannotRun("Errore " + std::to_string(failure.code()) + " " + failure.description());
+  }
+}
+
+// --- Files ------------------------------------------------------------------
+
+// One file of the check: its number, its path, its record length.
+struct FileOf {
+  double number = 0;
+  std::string path;
+  double recordLength = 0;
+};
+
+FileOf resolve(double number) {
+  std::int16_t relative = -1;
+  FileOf file{number, DAMMIFILE(number, relative), S().LUNGBASE};
+  if (file.recordLength < 1 || file.recordLength > kMaxRecordLength ||
+      file.recordLength != std::floor(file.recordLength)) {
+    throw CannotRun("il file " + decimalText(number) + " ha in " + kBaseFileName + " la lunghezza " +
+                    decimalText(file.recordLength));
+  }
+  return file;
+}
+
+bool present(const FileOf& file) { return platform::pathKind(file.path) == platform::PathKind::kFile; }
+
+FileOf existing(double number) {
+  FileOf file = resolve(number);
+  if (!present(file)) throw CannotRun("file " + decimalText(number) + " mancante: " + file.path);
+  return file;
+}
+
+// Opens `file` for reading only under its number, as FAIOPEN would open it.
+void openForReading(const FileOf& file) {
+  const int n = fileIndex(file.number);
+  DAMMINUMERO(file.number);
+  try {
+    platform::openFile(S().NUMEROFILE[n], file.path, platform::OpenMode::kSharedRead);
+  } catch (const RuntimeFailure& failure) {
+    S().NUMEROFILE[n] = 0;
+    throw CannotRun("file " + decimalText(file.number) + " illeggibile: " + failure.description());
+  }
+  S().LUNGREC[n] = file.recordLength;
+  S().BUFFERREC[n] = std::string(static_cast<std::size_t>(file.recordLength), ' ');
+}
+
+// Holds the task semaphore and closes the given numbers and the semaphore
+// when it goes.
+class Session {
+ public:
+  explicit Session(std::vector<double> numbers) : numbers_(std::move(numbers)) { APRISEMA(); }
+  ~Session() {
+    for (double number : numbers_) CHIUDIFILE(number);
+    CHIUDISEMA();
+  }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+ private:
+  std::vector<double> numbers_;
+};
+
+// --- Reading the archive ----------------------------------------------------
+
+struct Archive {
+  std::size_t keyLength = 0;
+  double records = 0;
+  bool partial = false;
+  std::vector<std::string> codes;  // codes[r - 1]: the code of record r
+  std::vector<char> inUse;         // inUse[r - 1]: record r is not a free slot
+};
+
+Archive readArchive(const FileOf& file, std::size_t keyLength, const Progress& progress) {
+  if (file.recordLength < static_cast<double>(kStatusLength + keyLength)) {
+    throw CannotRun("il file " + decimalText(file.number) + " ha record di " + decimalText(file.recordLength) +
+                    " caratteri, troppo corti per un codice di " + std::to_string(keyLength));
+  }
+  const std::int16_t handle = S().NUMEROFILE[fileIndex(file.number)];
+  const auto length = static_cast<std::uint64_t>(file.recordLength);
+  const std::uint64_t bytes = platform::openFileLength(handle);
+  Archive archive;
+  archive.keyLength = keyLength;
+  archive.records = static_cast<double>(bytes / length);
+  archive.partial = bytes % length != 0;
+  const auto count = static_cast<std::size_t>(archive.records);
+  archive.codes.reserve(count);
+  archive.inUse.reserve(count);
+  std::string head(kStatusLength + keyLength, ' ');
+  for (std::size_t r = 0; r < count; ++r) {
+    if (progress && r % static_cast<std::size_t>(kProgressStep) == 0) {
+      progress("lettura", static_cast<double>(r), archive.records);
+    }
+    platform::readAt(handle, r * length, head.data(), head.size());
+    archive.inUse.push_back(std::string_view(head).substr(0, kStatusLength) != kFreeStatus);
+    archive.codes.push_back(head.substr(kStatusLength));
+  }
+  if (progress) progress("lettura", archive.records, archive.records);
+  return archive;
+}
+
+bool indexable(std::string_view code) {
+  bool blank = std::all_of(code.begin(), code.end(), [](char c) { return c == ' '; });
+  return !blank && std::none_of(code.begin(), code.end(),
+                                [](char c) { return static_cast<unsigned char>(c) >= kFirstUnindexable; });
+}
+
+// --- The comparison ---------------------------------------------------------
+
+std::string recordList(const std::vector<double>& records) {
+  std::string text;
+  for (double r : records) text += (text.empty() ? "" : ", ") + decimalText(r);
+  return text;
+}
+
+std::string whereInIndex(const IndexEntry& entry) {
+  return "(indice, record " + decimalText(entry.node) + ", elemento " + std::to_string(entry.entry) + ")";
+}
+
+// Everything one inspection learnt: the report, the archive and the index.
+struct Inspection {
+  Report report;
+  FileOf index;
+  Archive archive;
+  IndexWalk walk;
+};
+
+void add(Report& report, Finding finding) { report.findings.push_back(std::move(finding)); }
+
+void compareIndexSide(Inspection& in) {
+  const Archive& archive = in.archive;
+  std::map<double, std::vector<std::string>> pointers;
+  for (const IndexEntry& e : in.walk.entries) {
+    const std::string where = whereInIndex(e);
+    Finding f{Kind::kOutsideArchive, true, e.key, e.node, e.entry, {e.record}, {}};
+    if (e.record < 1 || e.record > archive.records) {
+      f.text = "il codice " + e.key + " " + where + " punta al record " + decimalText(e.record) +
+               ", fuori dall'archivio di " + decimalText(archive.records) + " record";
+      add(in.report, std::move(f));
+      continue;
+    }
+    pointers[e.record].push_back(e.key);
+    const auto slot = static_cast<std::size_t>(e.record) - 1;
+    if (!archive.inUse[slot]) {
+      f.kind = Kind::kFreeRecord;
+      f.text = "il codice " + e.key + " " + where + " punta al record " + decimalText(e.record) + ", che \xE8 libero";
+      add(in.report, std::move(f));
+    } else if (archive.codes[slot] != e.key) {
+      f.kind = Kind::kOtherCode;
+      f.text = "il codice " + e.key + " " + where + " punta al record " + decimalText(e.record) +
+               ", che porta il codice " + archive.codes[slot];
+      add(in.report, std::move(f));
+    }
+  }
+  for (const auto& [record, keys] : pointers) {
+    if (keys.size() < 2) continue;
+    std::string list;
+    for (const std::string& k : keys) list += (list.empty() ? "" : ", ") + k;
+    add(in.report, {Kind::kSharedRecord, true, keys.front(), 0, 0, {record},
+                    "il record " + decimalText(record) + " \xE8 puntato da pi\xF9 codici dell'indice: " + list});
+  }
+}
+
+void compareArchiveSide(Inspection& in) {
+  const Archive& archive = in.archive;
+  std::vector<std::pair<std::string, double>> used;
+  for (std::size_t r = 0; r < archive.codes.size(); ++r) {
+    if (!archive.inUse[r]) continue;
+    const double record = static_cast<double>(r + 1);
+    if (!indexable(archive.codes[r])) {
+      add(in.report, {Kind::kUnindexableCode, true, archive.codes[r], 0, 0, {record},
+                      "il record " + decimalText(record) + " porta un codice che l'indice non pu\xF2 contenere: \"" +
+                          archive.codes[r] + "\""});
+      continue;
+    }
+    used.emplace_back(archive.codes[r], record);
+  }
+  in.report.recordsInUse = static_cast<double>(used.size());
+  std::sort(used.begin(), used.end());
+  std::vector<std::string> keys;
+  keys.reserve(in.walk.entries.size());
+  for (const IndexEntry& e : in.walk.entries) keys.push_back(e.key);
+  std::sort(keys.begin(), keys.end());
+  for (std::size_t i = 0; i < used.size();) {
+    std::size_t end = i + 1;
+    while (end < used.size() && used[end].first == used[i].first) ++end;
+    const std::string& code = used[i].first;
+    std::vector<double> records;
+    for (std::size_t j = i; j < end; ++j) records.push_back(used[j].second);
+    if (records.size() > 1) {
+      add(in.report, {Kind::kDuplicateCode, true, code, 0, 0, records,
+                      "il codice " + code + " \xE8 portato da pi\xF9 record in uso: " + recordList(records)});
+    }
+    if (!std::binary_search(keys.begin(), keys.end(), code)) {
+      for (double record : records) {
+        add(in.report, {Kind::kMissingFromIndex, true, code, 0, 0, {record},
+                        "il record " + decimalText(record) + " (codice " + code + ") non \xE8 nell'indice"});
+      }
+    }
+    i = end;
+  }
+}
+
+void checkCompanion(Inspection& in, const Files& files) {
+  if (files.companion == 0) return;
+  double companionRecords = 0;
+  std::string name = "il file " + decimalText(files.companion);
+  try {
+    FileOf companion = resolve(files.companion);
+    if (present(companion)) {
+      companionRecords = std::floor(static_cast<double>(*platform::fileLength(companion.path)) / companion.recordLength);
+    }
+  } catch (const CannotRun& problem) {
+    name += " (" + std::string(problem.what()) + ")";
+  }
+  std::vector<double> lacking;
+  for (std::size_t r = static_cast<std::size_t>(companionRecords); r < in.archive.inUse.size(); ++r) {
+    if (in.archive.inUse[r]) lacking.push_back(static_cast<double>(r + 1));
+  }
+  if (lacking.empty()) return;
+  add(in.report, {Kind::kNoCompanion, false, {}, 0, 0, lacking,
+                  std::to_string(lacking.size()) + " record in uso, dal record " + decimalText(lacking.front()) +
+                      " al record " + decimalText(lacking.back()) + ", non hanno un record complementare in " + name});
+}
+
+// Reads the index and the archive (the semaphore held by the caller) and
+// compares them.
+Inspection inspect(const Files& files, const Progress& progress) {
+  Inspection in;
+  in.index = existing(files.index);
+  std::optional<std::size_t> keyLength = indexKeyLength(in.index.recordLength);
+  if (!keyLength) {
+    throw CannotRun("il file " + decimalText(files.index) + " ha in " + kBaseFileName + " la lunghezza " +
+                    decimalText(in.index.recordLength) + ", che non \xE8 quella di un indice");
+  }
+  FileOf archive = existing(files.archive);
+  openForReading(in.index);
+  openForReading(archive);
+  in.walk = walkIndex(files.index);
+  in.archive = readArchive(archive, *keyLength, progress);
+  in.report.archiveRecords = in.archive.records;
+  in.report.indexCodes = static_cast<double>(in.walk.entries.size());
+
+  for (const IndexFault& fault : in.walk.faults) {
+    std::string where = "indice";
+    if (fault.node != 0) where += ", record " + decimalText(fault.node);
+    if (fault.entry != 0) where += ", elemento " + std::to_string(fault.entry);
+    add(in.report, {Kind::kIndexStructure, true, {}, fault.node, fault.entry, {}, where + ": " + fault.what});
+  }
+  compareIndexSide(in);
+  compareArchiveSide(in);
+  checkCompanion(in, files);
+  if (in.archive.partial) {
+    const double last = in.archive.records + 1;
+    add(in.report, {Kind::kPartialRecord, false, {}, 0, 0, {last},
+                    "l'archivio termina con un record incompleto (record " + decimalText(last) + ")"});
+  }
+  return in;
+}
+
+// --- The repair -------------------------------------------------------------
+
+// A file number free for the new index: none of the files of the check, nor
+// the semaphore's.
+double workNumber(const Files& files) {
+  for (double n = kMaxFileNumber;; --n) {
+    if (n != files.index && n != files.archive && n != files.companion && n != kSemaphoreFileNumber) return n;
+  }
+}
+
+std::string timeStamp() {
+  std::time_t now = std::time(nullptr);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", std::localtime(&now));
+  return text;
+}
+
+// A path beside `path` ending in `suffix` that names nothing yet.
+std::string unusedBeside(const std::string& path, const std::string& stamp, const std::string& suffix) {
+  std::string candidate = path + "." + stamp + suffix;
+  for (int n = 2; platform::pathKind(candidate) != platform::PathKind::kMissing; ++n) {
+    candidate = path + "." + stamp + "-" + std::to_string(n) + suffix;
+  }
+  return candidate;
+}
+
+// Removes the temporary file unless it was renamed.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+  ~TemporaryFile() {
+    if (!kept_) {
+      std::error_code ignored;
+      fs::remove(platform::nativePath(path_), ignored);
+    }
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::string& path() const { return path_; }
+  void keep() { kept_ = true; }
+
+ private:
+  std::string path_;
+  bool kept_ = false;
+};
+
+std::string backUp(const FileOf& index, const std::string& stamp) {
+  std::string backup = unusedBeside(index.path, stamp, ".bak");
+  std::error_code error;
+  fs::copy_file(platform::nativePath(index.path), platform::nativePath(backup), error);
+  if (error) throw CannotRun("copia di sicurezza non riuscita: " + backup + ": " + error.message());
+  const std::int16_t handle = platform::freeHandle();
+  platform::openFile(handle, backup, platform::OpenMode::kSharedRead);
+  platform::syncFile(handle);
+  platform::closeHandle(handle);
+  return backup;
+}
+
+std::vector<KeyChange> changesBetween(const IndexWalk& before, const std::vector<std::pair<std::string, double>>& after) {
+  std::map<std::string, double> old;
+  for (const IndexEntry& e : before.entries) old.emplace(e.key, e.record);
+  std::vector<KeyChange> changes;
+  for (const auto& [code, record] : after) {
+    auto found = old.find(code);
+    if (found == old.end()) {
+      changes.push_back({KeyChange::What::kAdded, code, 0, record});
+      continue;
+    }
+    if (found->second != record) changes.push_back({KeyChange::What::kRepointed, code, found->second, record});
+    old.erase(found);
+  }
+  for (const auto& [code, record] : old) changes.push_back({KeyChange::What::kRemoved, code, record, 0});
+  return changes;
+}
+
+// Builds the new index at `temporary` under file number `work` from `codes`
+// (ascending) and checks it.
+void buildIndex(double work, const FileOf& index, const std::string& temporary,
+                const std::vector<std::pair<std::string, double>>& codes, KeptMessages& messages,
+                const Progress& progress) {
+  const int n = fileIndex(work);
+  DAMMINUMERO(work);
+  platform::openFile(S().NUMEROFILE[n], temporary, platform::OpenMode::kSharedReadWrite);
+  S().LUNGREC[n] = index.recordLength;
+  S().BUFFERREC[n] = std::string(static_cast<std::size_t>(index.recordLength), ' ');
+  initialiseOpenIndex(work);
+  const auto total = static_cast<double>(codes.size());
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (progress && i % static_cast<std::size_t>(kProgressStep) == 0) progress("ricostruzione", static_cast<double>(i), total);
+    if (ISAM(work, codes[i].first, kIsamInsert, codes[i].second) != 0) {
+      throw CannotRun("il nuovo indice non accetta il codice " + codes[i].first + ": " + messages.first());
+    }
+  }
+  if (progress) progress("ricostruzione", total, total);
+  IndexWalk built = walkIndex(work);
+  bool same = built.faults.empty() && built.entries.size() == codes.size();
+  for (std::size_t i = 0; same && i < codes.size(); ++i) {
+    same = built.entries[i].key == codes[i].first && built.entries[i].record == codes[i].second;
+  }
+  if (!same) throw CannotRun("il nuovo indice non supera la verifica; l'indice non \xE8 stato sostituito");
+  platform::syncFile(S().NUMEROFILE[n]);
+  CHIUDIFILE(work);
+}
+
+}  // namespace
+
+bool Report::damaged() const {
+  return std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.damage; });
+}
+
+void findInstallation(const std::string& archivesFolder) {
+  contained([&](KeptMessages& messages) {
+    State& s = S();
+    s.PERARK.clear();
+    s.PERPRO.clear();
+    s.NUMEROTASK.clear();
+    if (!archivesFolder.empty()) {
+      if (platform::pathKind(archivesFolder) != platform::PathKind::kDirectory) {
+        throw CannotRun("cartella degli archivi non trovata: " + archivesFolder);
+      }
+      s.PERARK = archivesFolder;
+      readTaskNumber();
+    } else {
+      pathsFromRegistry();
+      try {
+        if (s.PERARK.empty()) pathsFromPathFiles();
+      } catch (const ProgramEnded&) {
+        throw CannotRun("installazione di Tessaro non trovata (registro e file dei percorsi): " +
+                        messages.first());
+      }
+    }
+    const std::string table = s.PERARK + "\\" + kBaseFileName;
+    if (platform::pathKind(table) != platform::PathKind::kFile) {
+      throw CannotRun("installazione non trovata: manca la tabella dei file " + table);
+    }
+  });
+}
+
+Report verify(const Files& files, const Progress& progress) {
+  return contained([&](KeptMessages&) {
+    Session session({files.index, files.archive});
+    return inspect(files, progress).report;
+  });
+}
+
+RepairResult repair(const Files& files, const Progress& progress) {
+  return contained([&](KeptMessages& messages) {
+    const double work = workNumber(files);
+    Session session({files.index, files.archive, work});
+    Inspection in = inspect(files, progress);
+    RepairResult result;
+    result.before = in.report;
+    if (!in.report.damaged()) return result;
+    for (const Finding& f : in.report.findings) {
+      if (f.kind == Kind::kDuplicateCode || f.kind == Kind::kUnindexableCode) result.refused = true;
+    }
+    if (result.refused) return result;
+
+    std::vector<std::pair<std::string, double>> codes;
+    for (std::size_t r = 0; r < in.archive.codes.size(); ++r) {
+      if (in.archive.inUse[r]) codes.emplace_back(in.archive.codes[r], static_cast<double>(r + 1));
+    }
+    std::sort(codes.begin(), codes.end());
+
+    const std::string stamp = timeStamp();
+    TemporaryFile temporary(unusedBeside(in.index.path, stamp, ".tmp"));
+    buildIndex(work, in.index, temporary.path(), codes, messages, progress);
+    result.backup = backUp(in.index, stamp);
+    CHIUDIFILE(files.index);
+    platform::renameOver(temporary.path(), in.index.path);
+    temporary.keep();
+    result.replaced = true;
+    result.changes = changesBetween(in.walk, codes);
+    return result;
+  });
+}
+
+IndexWalk list(const Files& files) {
+  return contained([&](KeptMessages&) {
+    Session session({files.index});
+    FileOf index = existing(files.index);
+    if (!indexKeyLength(index.recordLength)) {
+      throw CannotRun("il file " + decimalText(files.index) + " non \xE8 un indice");
+    }
+    openForReading(index);
+    return walkIndex(files.index);
+  });
+}
+
+}  // namespace vt::check

@@ -1,0 +1,134 @@
+// The check and repair of an index against the archive it indexes: by
+// default the employee index (file 7) against the employee archive (file 2),
+// with the companion file 97 beside them.
+//
+// What a caller gets:
+//   - verify: every finding, each naming its records (index nodes and entries,
+//     archive records), and an exit status: 0 clean, 1 damaged.
+//   - repair: the same findings, then either a refusal (the archive must be
+//     mended first), nothing to do, or a new index in place of the old one,
+//     with the backup's path and every key added, removed or re-pointed.
+//   - list: the index's leaf entries in key order, with any structural fault.
+// When a call cannot run at all (a file missing or unreadable, a file table
+// with no row for a file, a broken installation) it throws CannotRun, whose
+// text is the Italian message for the operator: exit status 2.
+//
+// Every call works on the installation whose archives folder is PERARK (see
+// findInstallation), holds the task semaphore from start to end, waiting for
+// it while another program of the suite holds it, and closes every file it
+// opened. A call never writes to the archive or to any file but the index it
+// replaces, the backup and the new index beside it (and creates the empty
+// semaphore file when it is absent, as every program of the suite does).
+// While a call runs, message boxes and the end of the program are taken over:
+// a failure of the record layer ends the call with CannotRun, never the
+// process.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "records/isam.h"
+
+namespace vt::check {
+
+inline constexpr int kExitClean = 0;
+inline constexpr int kExitDamaged = 1;
+inline constexpr int kExitCannotRun = 2;
+
+// The files checked. A companion of 0 is not checked.
+struct Files {
+  double index = 7;
+  double archive = 2;
+  double companion = 97;
+};
+
+enum class Kind {
+  kIndexStructure,    // the index's own format (its node and entry in indexNode, indexEntry)
+  kOutsideArchive,    // an index code points past the end of the archive (or at record 0)
+  kFreeRecord,        // an index code points at a free record
+  kOtherCode,         // an index code points at a record that carries another code
+  kSharedRecord,      // one archive record is pointed at by two or more index codes
+  kMissingFromIndex,  // a record in use whose code is not in the index
+  kDuplicateCode,     // two or more records in use carry the same code
+  kUnindexableCode,   // a record in use whose code the index cannot hold (blank, or a byte of 252 or more)
+  kNoCompanion,       // warning: records in use with no record in the companion file
+  kPartialRecord,     // warning: the archive ends with an incomplete record
+};
+
+struct Finding {
+  Kind kind;
+  bool damage = true;  // false for a warning
+  std::string code;    // the code concerned, "" when none
+  double indexNode = 0;                // the index record concerned, 0 when none
+  int indexEntry = 0;                  // its entry, 0 when none
+  std::vector<double> archiveRecords;  // the archive records concerned, ascending
+  std::string text;                    // the line shown to the operator (Windows-1252)
+};
+
+struct Report {
+  std::vector<Finding> findings;
+  double archiveRecords = 0;  // whole records in the archive
+  double recordsInUse = 0;
+  double indexCodes = 0;      // leaf entries reached in the index
+
+  bool damaged() const;
+  int exitStatus() const { return damaged() ? kExitDamaged : kExitClean; }
+};
+
+// A key whose index entry a repair added, removed or re-pointed.
+struct KeyChange {
+  enum class What { kAdded, kRemoved, kRepointed } what;
+  std::string code;
+  double oldRecord = 0;  // 0 for an added key
+  double newRecord = 0;  // 0 for a removed key
+};
+
+struct RepairResult {
+  Report before;             // the findings the repair started from
+  bool refused = false;      // duplicate or unindexable codes: nothing written
+  bool replaced = false;     // a new index took the old one's place
+  std::string backup;        // the backup's path (a suite path), when replaced
+  std::vector<KeyChange> changes;
+
+  // 0 when the index is sound now (replaced, or nothing to repair), 1 when refused.
+  int exitStatus() const { return refused ? kExitDamaged : kExitClean; }
+};
+
+// Thrown when a call cannot run: exit status 2.
+class CannotRun : public std::runtime_error {
+ public:
+  explicit CannotRun(const std::string& text) : std::runtime_error(text) {}
+};
+
+// Told how far a long pass has gone: its name, records done, records in all.
+using Progress = std::function<void(const std::string& pass, double done, double total)>;
+
+// Sets PERARK (and PERPRO, NUMEROTASK): from `archivesFolder` when given (a
+// native or suite path), otherwise as the program finds its installation (the
+// registry or its stand-in, then the path files). CannotRun when there is no
+// installation or its folder holds no file table.
+void findInstallation(const std::string& archivesFolder = {});
+
+Report verify(const Files& files = {}, const Progress& progress = {});
+
+// Repairs the index when verify finds damage: refuses, writing nothing, when
+// two records in use carry one code or a code cannot be indexed. Otherwise
+// copies the index to "<name>.<yyyymmdd-hhmmss>.bak" beside it, builds the new
+// index in a temporary file beside it (initialise, then insert every code in
+// use in ascending order), checks it, flushes it to the disk and renames it
+// over the old one.
+RepairResult repair(const Files& files = {}, const Progress& progress = {});
+
+IndexWalk list(const Files& files = {});
+
+// The command line of vtmerv-check (without the program's name): runs it,
+// writing its report to `out` and its errors to `err` (Windows-1252 texts are
+// written as UTF-8 except on Windows); returns the exit status. A progress
+// line goes to `err` when `terminal` is true and the archive has more than
+// 10,000 records.
+int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal);
+
+}  // namespace vt::check

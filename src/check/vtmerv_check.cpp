@@ -1,0 +1,20 @@
+// vtmerv-check: checks, repairs and lists the employee index against its
+// archive (see check/check.h); "vtmerv-check --help" describes the command.
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "check/check.h"
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return vt::check::runCommand(args, std::cout, std::cerr, isatty(fileno(stderr)) != 0);
+}
