@@ -79,10 +79,6 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
 // Writes all of `bytes` at `offset`, or raises a failure.
 void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes);
 
-// Puts on disk everything written through the handle, and waits until the
-// device has it (a crash of the system afterwards no longer loses it).
-void flushFile(std::int16_t handle);
-
 // The current length of the open file.
 std::uint64_t openFileLength(std::int16_t handle);
 

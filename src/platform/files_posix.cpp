@@ -330,10 +330,6 @@ void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) 
   }
 }
 
-void flushFile(std::int16_t handle) {
-  if (::fsync(descriptorOf(handle)) != 0) raiseFailure(codeFor(errno), std::to_string(handle));
-}
-
 std::uint64_t openFileLength(std::int16_t handle) {
   struct stat st {};
   if (::fstat(descriptorOf(handle), &st) != 0) raiseFailure(codeFor(errno), std::to_string(handle));

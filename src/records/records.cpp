@@ -103,7 +103,7 @@ void flushWrittenRecords() {
   for (int n = 1; n <= kMaxFileNumber; ++n) {
     if (!written[static_cast<std::size_t>(n)]) continue;
     const std::int16_t handle = S().NUMEROFILE[n];
-    if (handle != 0 && platform::isOpen(handle)) platform::flushFile(handle);
+    if (handle != 0 && platform::isOpen(handle)) platform::syncFile(handle);
     written[static_cast<std::size_t>(n)] = false;
   }
 }
