@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <string>
 
 #include "core/failure.h"
 
