@@ -20,7 +20,7 @@ namespace {
 using namespace vt;
 
 // Stops the run, naming the rule broken, when `condition` does not hold.
-#define check(condition) (condition ? void() : (std::fprintf(stderr, "broken: %s\n", #condition), std::abort()))
+#define check(condition) ((condition) ? void() : (std::fprintf(stderr, "broken: %s\n", #condition), std::abort()))
 
 // A definition of a field of `length` characters of `type` at `start`.
 std::string definition(int length, char type, int start) {

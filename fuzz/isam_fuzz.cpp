@@ -31,7 +31,7 @@ std::string keyFrom(fuzz::Input& in, bool raw) {
 }
 
 // Stops the run, naming the rule broken, when `condition` does not hold.
-#define check(condition) (condition ? void() : (std::fprintf(stderr, "broken: %s\n", #condition), std::abort()))
+#define check(condition) ((condition) ? void() : (std::fprintf(stderr, "broken: %s\n", #condition), std::abort()))
 
 }  // namespace
 

@@ -26,7 +26,7 @@ for t in "${targets[@]}"; do
   "build/fuzz/fuzz/${t}_fuzz" "build/fuzz/found/$t" "fuzz/corpus/$t" \
     -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=1024 \
     -artifact_prefix="build/fuzz/crashes/${t}-" >"build/fuzz/$t.log" 2>&1 || status=$?
-  grep -E "^#[0-9]+ +DONE" "build/fuzz/$t.log" || true
+  grep -E "^Done [0-9]+ runs" "build/fuzz/$t.log" || true
   if [ "$status" -ne 0 ]; then
     tail -n 40 "build/fuzz/$t.log" >&2
     echo "$t: a crash; its input is in build/fuzz/crashes" >&2
