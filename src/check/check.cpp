@@ -216,75 +216,103 @@ struct Inspection {
   FileOf index;
   Archive archive;
   IndexWalk walk;
+  // pointedAtByOwnCode[r - 1]: an index entry carrying record r's code points at it.
+  std::vector<char> pointedAtByOwnCode;
 };
 
 void add(Report& report, Finding finding) { report.findings.push_back(std::move(finding)); }
 
 void compareIndexSide(Inspection& in) {
   const Archive& archive = in.archive;
-  std::map<double, std::vector<std::string>> pointers;
+  // How many index codes point at each record (pointers[r - 1]).
+  std::vector<std::uint32_t> pointers(archive.codes.size(), 0);
+  in.pointedAtByOwnCode.assign(archive.codes.size(), 0);
   for (const IndexEntry& e : in.walk.entries) {
-    const std::string where = whereInIndex(e);
     Finding f{Kind::kOutsideArchive, true, e.key, e.node, e.entry, {e.record}, {}};
     if (e.record < 1 || e.record > archive.records) {
-      f.text = "il codice " + e.key + " " + where + " punta al record " + decimalText(e.record) +
+      f.text = "il codice " + e.key + " " + whereInIndex(e) + " punta al record " + decimalText(e.record) +
                ", fuori dall'archivio di " + decimalText(archive.records) + " record";
       add(in.report, std::move(f));
       continue;
     }
-    pointers[e.record].push_back(e.key);
     const auto slot = static_cast<std::size_t>(e.record) - 1;
+    ++pointers[slot];
     if (!archive.inUse[slot]) {
       f.kind = Kind::kFreeRecord;
-      f.text = "il codice " + e.key + " " + where + " punta al record " + decimalText(e.record) + ", che \xE8 libero";
+      f.text = "il codice " + e.key + " " + whereInIndex(e) + " punta al record " + decimalText(e.record) +
+               ", che \xE8 libero";
       add(in.report, std::move(f));
     } else if (archive.codes[slot] != e.key) {
       f.kind = Kind::kOtherCode;
-      f.text = "il codice " + e.key + " " + where + " punta al record " + decimalText(e.record) +
+      f.text = "il codice " + e.key + " " + whereInIndex(e) + " punta al record " + decimalText(e.record) +
                ", che porta il codice " + archive.codes[slot];
       add(in.report, std::move(f));
+    } else {
+      in.pointedAtByOwnCode[slot] = 1;
     }
   }
-  for (const auto& [record, keys] : pointers) {
-    if (keys.size() < 2) continue;
-    std::string list;
-    for (const std::string& k : keys) list += (list.empty() ? "" : ", ") + k;
-    add(in.report, {Kind::kSharedRecord, true, keys.front(), 0, 0, {record},
+  std::map<double, std::string> shared;
+  for (const IndexEntry& e : in.walk.entries) {
+    if (e.record < 1 || e.record > archive.records || pointers[static_cast<std::size_t>(e.record) - 1] < 2) continue;
+    std::string& list = shared[e.record];
+    list += (list.empty() ? "" : ", ") + e.key;
+  }
+  for (const auto& [record, list] : shared) {
+    add(in.report, {Kind::kSharedRecord, true, list.substr(0, archive.keyLength), 0, 0, {record},
                     "il record " + decimalText(record) + " \xE8 puntato da pi\xF9 codici dell'indice: " + list});
   }
 }
 
+// Records in use that no entry of their own code points at, or all of them
+// when the index's keys are not strictly ascending (two entries of one key
+// could hide two records of one code), are sorted by code: a code carried
+// twice, or absent from the index, shows there. A record that an entry of
+// its own code points at is sound, unless such a sorted record shares its code.
 void compareArchiveSide(Inspection& in) {
   const Archive& archive = in.archive;
-  std::vector<std::pair<std::string, double>> used;
+  const std::vector<IndexEntry>& entries = in.walk.entries;
+  const bool ascending = std::adjacent_find(entries.begin(), entries.end(), [](const IndexEntry& a, const IndexEntry& b) {
+                           return !(a.key < b.key);
+                         }) == entries.end();
+  std::vector<std::string_view> keys;
+  keys.reserve(entries.size());
+  for (const IndexEntry& e : entries) keys.push_back(e.key);
+  if (!ascending) std::sort(keys.begin(), keys.end());
+
+  std::vector<std::pair<std::string, double>> others;
   for (std::size_t r = 0; r < archive.codes.size(); ++r) {
     if (!archive.inUse[r]) continue;
+    in.report.recordsInUse += 1;
     const double record = static_cast<double>(r + 1);
     if (!indexable(archive.codes[r])) {
       add(in.report, {Kind::kUnindexableCode, true, archive.codes[r], 0, 0, {record},
                       "il record " + decimalText(record) + " porta un codice che l'indice non pu\xF2 contenere: \"" +
                           archive.codes[r] + "\""});
-      continue;
+    } else if (!ascending || !in.pointedAtByOwnCode[r]) {
+      others.emplace_back(archive.codes[r], record);
     }
-    used.emplace_back(archive.codes[r], record);
   }
-  in.report.recordsInUse = static_cast<double>(used.size());
-  std::sort(used.begin(), used.end());
-  std::vector<std::string> keys;
-  keys.reserve(in.walk.entries.size());
-  for (const IndexEntry& e : in.walk.entries) keys.push_back(e.key);
-  std::sort(keys.begin(), keys.end());
-  for (std::size_t i = 0; i < used.size();) {
+  std::sort(others.begin(), others.end());
+  for (std::size_t i = 0; i < others.size();) {
     std::size_t end = i + 1;
-    while (end < used.size() && used[end].first == used[i].first) ++end;
-    const std::string& code = used[i].first;
+    while (end < others.size() && others[end].first == others[i].first) ++end;
+    const std::string& code = others[i].first;
     std::vector<double> records;
-    for (std::size_t j = i; j < end; ++j) records.push_back(used[j].second);
+    for (std::size_t j = i; j < end; ++j) records.push_back(others[j].second);
+    auto entry = std::lower_bound(keys.begin(), keys.end(), std::string_view(code));
+    const bool inIndex = entry != keys.end() && *entry == code;
+    if (inIndex && ascending) {
+      const double pointed = entries[static_cast<std::size_t>(entry - keys.begin())].record;
+      const auto slot = static_cast<std::size_t>(pointed) - 1;
+      if (pointed >= 1 && pointed <= archive.records && in.pointedAtByOwnCode[slot] && archive.codes[slot] == code) {
+        records.insert(std::lower_bound(records.begin(), records.end(), pointed), pointed);
+      }
+    }
     if (records.size() > 1) {
       add(in.report, {Kind::kDuplicateCode, true, code, 0, 0, records,
                       "il codice " + code + " \xE8 portato da pi\xF9 record in uso: " + recordList(records)});
     }
-    if (!std::binary_search(keys.begin(), keys.end(), code)) {
+    if (!inIndex) {
       for (double record : records) {
         add(in.report, {Kind::kMissingFromIndex, true, code, 0, 0, {record},
                         "il record " + decimalText(record) + " (codice " + code + ") non \xE8 nell'indice"});

@@ -584,7 +584,6 @@ class IndexChecker {
   // node's level digit and six-digit numbers, then free entries in their
   // exact form. Sets the node's count of used entries.
   void checkEntries(Node& node) {
-    const std::string freeEntryText = index_.freeEntry(node.level);
     bool freeSeen = false;
     node.used = kEntriesPerNode;
     for (int entry = 1; entry <= kEntriesPerNode; ++entry) {
@@ -596,7 +595,7 @@ class IndexChecker {
       if (freeSeen) {
         if (key != index_.highValue()) {
           fault(node.record, entry, "elemento usato dopo un elemento libero");
-        } else if (entryText(node, entry) != freeEntryText) {
+        } else if (index_.levelDigit(node, entry) != node.level || index_.numberField(node, entry) != kFreeRecordNumber) {
           fault(node.record, entry, "elemento libero non nella forma prevista");
         }
         continue;
@@ -657,11 +656,6 @@ class IndexChecker {
       fault(child->record, 1, "chiave non maggiore dell'ultima chiave della foglia precedente");
     }
     lastLeafKey_ = std::string(index_.key(*child, child->used));
-  }
-
-  std::string entryText(const Node& node, int entry) const {
-    return std::string(index_.key(node, entry)) + index_.levelDigit(node, entry) +
-           std::string(index_.numberField(node, entry));
   }
 
   void fault(double record, const std::string& what) { walk_.faults.push_back({record, 0, what}); }

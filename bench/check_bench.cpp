@@ -1,0 +1,133 @@
+// vtmerv-check's verifica over an archive of 100,000 employees (records of
+// 9,600 bytes, as the sample's) and their index, beside the floor it cannot
+// beat: one plain read of each record's status and code.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "check/check.h"
+#include "core/state.h"
+#include "platform/files.h"
+#include "records/files.h"
+#include "records/isam.h"
+
+namespace {
+
+using vt::S;
+
+constexpr double kArchiveFile = 2;
+constexpr double kIndexFile = 7;
+constexpr const char* kArchiveName = "DIPEND.DAT";
+constexpr const char* kIndexName = "DIPEND.IDX";
+constexpr std::size_t kEmployeeLength = 9600;
+constexpr std::size_t kNodeLength = 2176;
+constexpr std::size_t kKeyLength = 10;
+constexpr std::size_t kStatusLength = 2;
+constexpr std::uint64_t kEmployees = 100000;
+
+// Employee number u's code: u spread over the ten-digit codes.
+std::string codeOf(std::uint64_t u) {
+  std::string digits = std::to_string((u * 7919ULL * 104729ULL) % 10000000000ULL);
+  return std::string(kKeyLength - digits.size(), '0') + digits;
+}
+
+// A file-table row: the name at byte 4, the record length right-aligned in
+// bytes 33 to 37.
+std::string row(const std::string& name, std::size_t length) {
+  std::string text(vt::kBaseRowLength, ' ');
+  text.replace(vt::kBaseTemplatePos - 1, name.size(), name);
+  std::string digits = std::to_string(length);
+  text.replace(vt::kBaseRecordLengthPos - 1 + vt::kBaseRecordLengthLength - digits.size(), digits.size(), digits);
+  return text;
+}
+
+// A temporary archives folder: the archive (each record's status and code
+// written, the rest left as a hole, read by neither side) and its index,
+// built through the ISAM insertion in ascending order, as a repair builds it.
+class Installation {
+ public:
+  static Installation& get() {
+    static Installation installation;
+    return installation;
+  }
+
+  std::string folder;
+
+ private:
+  Installation() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vtmerv-check-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    folder = pattern;
+    std::string table(static_cast<std::size_t>(kIndexFile) * vt::kBaseRowLength, ' ');
+    table.replace(static_cast<std::size_t>(kArchiveFile - 1) * vt::kBaseRowLength, vt::kBaseRowLength,
+                  row(kArchiveName, kEmployeeLength));
+    table.replace(static_cast<std::size_t>(kIndexFile - 1) * vt::kBaseRowLength, vt::kBaseRowLength,
+                  row(kIndexName, kNodeLength));
+    std::ofstream(folder + "/" + vt::kBaseFileName, std::ios::binary) << table;
+    {
+      std::ofstream archive(folder + "/" + kArchiveName, std::ios::binary);
+      for (std::uint64_t u = 1; u <= kEmployees; ++u) {
+        archive.seekp(static_cast<std::streamoff>((u - 1) * kEmployeeLength));
+        archive << "00" << codeOf(u);
+      }
+      archive.seekp(static_cast<std::streamoff>(kEmployees * kEmployeeLength - 1));
+      archive << ' ';
+    }
+    std::vector<std::pair<std::string, double>> codes;
+    for (std::uint64_t u = 1; u <= kEmployees; ++u) codes.emplace_back(codeOf(u), static_cast<double>(u));
+    std::sort(codes.begin(), codes.end());
+    S().PERARK = folder;
+    vt::FAIOPEN(kIndexFile);
+    vt::ISAM(kIndexFile, std::string(kKeyLength, ' '), vt::kIsamInitialise);
+    for (const auto& [code, record] : codes) {
+      if (vt::ISAM(kIndexFile, code, vt::kIsamInsert, record) != 0) throw std::runtime_error("insert refused");
+    }
+    vt::CHIUDIFILE(0);
+  }
+
+  ~Installation() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+};
+
+void BM_Verifica(benchmark::State& state) {
+  Installation& in = Installation::get();
+  vt::check::findInstallation(in.folder);
+  vt::check::Files files;
+  files.companion = 0;
+  for (auto _ : state) {
+    vt::check::Report report = vt::check::verify(files);
+    if (report.damaged() || report.indexCodes != kEmployees) state.SkipWithError("the index is not clean");
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kEmployees));
+}
+BENCHMARK(BM_Verifica)->Unit(benchmark::kMillisecond);
+
+// The floor: the status and code of every record, one plain read each.
+void BM_PlainReadsOfTheCodes(benchmark::State& state) {
+  Installation& in = Installation::get();
+  const std::int16_t handle = vt::platform::freeHandle();
+  vt::platform::openFile(handle, in.folder + "/" + kArchiveName, vt::platform::OpenMode::kSharedRead);
+  std::string head(kStatusLength + kKeyLength, ' ');
+  for (auto _ : state) {
+    for (std::uint64_t r = 0; r < kEmployees; ++r) {
+      benchmark::DoNotOptimize(vt::platform::readAt(handle, r * kEmployeeLength, head.data(), head.size()));
+    }
+  }
+  vt::platform::closeHandle(handle);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kEmployees));
+}
+BENCHMARK(BM_PlainReadsOfTheCodes)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
