@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -33,16 +34,28 @@ class QuietDialogs : public Dialogs {
   int beeps = 0;
 };
 
-// A fresh process state, quiet dialogs and a throwing end; the scratch
-// folder (made once per process) as PERARK. Returns its native path.
-inline const std::string& freshRun() {
-  static QuietDialogs quiet;
+// The scratch folder, made once per process and removed at its end.
+inline const std::string& scratchFolder() {
   static const std::string folder = [] {
     std::string pattern = "/tmp/vtmerv-fuzz-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    setEndHook([](EndReason reason) { throw ProgramEnded{reason}; });
     return pattern;
   }();
+  static const bool removedAtExit = std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratchFolder(), ignored);
+  }) == 0;
+  (void)removedAtExit;
+  return folder;
+}
+
+// A fresh process state, quiet dialogs and a throwing end; the scratch
+// folder as PERARK. Returns its native path.
+inline const std::string& freshRun() {
+  static QuietDialogs quiet;
+  static const bool endThrows = (setEndHook([](EndReason reason) { throw ProgramEnded{reason}; }), true);
+  (void)endThrows;
+  const std::string& folder = scratchFolder();
   platform::closeAllHandles();
   resetState();
   setDialogs(&quiet);
