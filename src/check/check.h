@@ -128,7 +128,8 @@ IndexWalk list(const Files& files = {});
 // writing its report to `out` and its errors to `err` (Windows-1252 texts are
 // written as UTF-8 except on Windows); returns the exit status. A progress
 // line goes to `err` when `terminal` is true and the archive has more than
-// 10,000 records.
+// 10,000 records. Starts from a clean process state (resetState), as the
+// command's own process does.
 int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal);
 
 }  // namespace vt::check
