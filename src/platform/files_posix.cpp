@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/failure.h"
+#include "platform/fault_injection.h"
 #include "platform/files.h"
 
 namespace vt::platform {
@@ -205,6 +206,14 @@ void replaceFile(std::string_view suitePath, std::string_view content) {
     ::unlink(temporary.c_str());
     raiseErrno(error, suitePath);
   }
+  // The rename itself is on disk once the folder is: without this a crash
+  // of the system could bring the old content back.
+  const auto slash = target.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    (void)::fsync(dir);
+    ::close(dir);
+  }
 }
 
 void renameOver(std::string_view from, std::string_view to) {
@@ -294,6 +303,7 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
 }
 
 void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) {
+  const fault::WritePoint writePoint;
   int fd = descriptorOf(handle);
   // What the file held where the bytes go, to put back if the write fails
   // part way: a record is written whole or not at all.

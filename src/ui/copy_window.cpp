@@ -210,6 +210,7 @@ int Filesta2::SCRIVI(const std::string& line, int index) {
         buffer = fitRight(copy, buffer.size());
         overwrite(buffer, entryAsCount(kKeyPosEntry), zeroPad(decimalText(record), keyLength));
         SCRIVIREC(user, record);
+        flushWrittenRecords();
 
         removeChosenLine(index);
         selectFirstChosen();
