@@ -135,6 +135,9 @@ void Codnuo::listFocused() { focusList(); }
 void Codnuo::otherFocused() {
   if (isClosed()) return;
   leaveFocus();
+  // Enter on a focused button is that button's: Command1 takes Enter only
+  // while a box has the focus.
+  defaultButtonVisible_ = false;
   changed();
 }
 
@@ -233,6 +236,12 @@ void Codnuo::enterInBox() {
 void Codnuo::listSelect(int index) {
   if (isClosed()) return;
   selected_ = index >= 0 && index < static_cast<int>(companies_.size()) ? index : -1;
+}
+
+void Codnuo::listMove(ListMove move, int pageRows) {
+  if (isClosed()) return;
+  selected_ = landingLine(move, selected_, static_cast<int>(companies_.size()), pageRows);
+  changed();
 }
 
 void Codnuo::listCharacter(int code) {
