@@ -97,9 +97,12 @@ void Codnuo::SPEGNIN(int i) {
 }
 
 void Codnuo::leaveFocus() {
-  if (focus_ == Focus::kBox) SPEGNIN(focusedBox_);
+  // The focus is gone before the label goes dark: a view shown in between
+  // must not put it back in the box.
+  const int left = focus_ == Focus::kBox ? focusedBox_ : -1;
   focus_ = Focus::kNone;
   focusedBox_ = -1;
+  if (left >= 0) SPEGNIN(left);
 }
 
 void Codnuo::focusBox(int i) {
