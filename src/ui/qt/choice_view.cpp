@@ -127,8 +127,10 @@ int shiftState(Qt::KeyboardModifiers modifiers) {
 class ChoiceView : public PresenterView {
  public:
   explicit ChoiceView(Scelta& presenter) : PresenterView(presenter), presenter_(presenter) {
-    // The window has no caption; tests and tools find it by its name.
+    // The window has no caption: a blank one, since an empty title makes the
+    // title bar show the program's name. Tests find the window by its name.
     setObjectName("Scelta");
+    setWindowTitle(QStringLiteral(" "));
 
     title_ = new QLabel(this);
     title_->setObjectName("LabelTitolo");
