@@ -15,9 +15,9 @@
 #include <string>
 
 #include "ui/choice_window.h"
+#include "ui/qt/archive_widgets.h"
 #include "ui/qt/cp1252.h"
 #include "ui/qt/fonts.h"
-#include "ui/qt/archive_widgets.h"
 #include "ui/qt/presenter_list.h"
 #include "ui/qt/presenter_view.h"
 
