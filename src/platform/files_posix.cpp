@@ -239,7 +239,11 @@ std::optional<std::string> readFirstLine(std::string_view suitePath) {
   while (!done) {
     ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n < 0) {  // a read error (a folder of that name, a bad disk) is no line
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
     for (ssize_t i = 0; i < n; ++i) {
       if (chunk[i] == '\n') {
         done = true;
