@@ -114,8 +114,9 @@ shoot() {
 "$build/src/app/vtmerv" &
 program_pid=$!
 
-# The menu: the first entry is selected; Down chooses the employees.
-menu="$(wait_window Scelta)"
+# The menu (it has no caption: its title is a blank): the first entry is
+# selected; Down chooses the employees.
+menu="$(wait_window " ")"
 focus "$menu"
 keys Down
 shoot "$menu" menu

@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang libclang-rt-dev
   xvfb xauth fonts-dejavu-core fonts-liberation
   dpkg-dev file lintian desktop-file-utils man-db
   g++-mingw-w64-x86-64-posix wine wine64

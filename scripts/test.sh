@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: a normal build, the Debian package
 # made from it and checked (scripts/package-test.sh), then a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the toolkit-free core
-# cross-built for Windows with its tests run under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets, then
+# the toolkit-free core cross-built for Windows with its tests run under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +21,9 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+# The fuzz targets, each for a short fixed time from its seed corpus.
+scripts/fuzz.sh
 
 cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 cmake --build build/windows -j "$jobs"

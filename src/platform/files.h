@@ -44,7 +44,8 @@ std::optional<std::uint64_t> fileLength(std::string_view suitePath);
 void removeFile(std::string_view suitePath);
 
 // Replaces the file's content so that a crash leaves either the old content
-// or the new one: the new content is written beside it, then renamed over it.
+// or the new one: the new content is written beside it and put on disk, then
+// renamed over it, and the rename is put on disk too.
 void replaceFile(std::string_view suitePath, std::string_view content);
 
 // Renames the file `from` over `to` in one step (another process sees the

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/system_error.h"
 
@@ -205,6 +206,14 @@ void replaceFile(std::string_view suitePath, std::string_view content) {
     ::unlink(temporary.c_str());
     raiseErrno(error, suitePath);
   }
+  // The rename itself is on disk once the folder is: without this a crash
+  // of the system could bring the old content back.
+  const auto slash = target.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    (void)::fsync(dir);
+    ::close(dir);
+  }
 }
 
 void renameOver(std::string_view from, std::string_view to) {
@@ -230,7 +239,11 @@ std::optional<std::string> readFirstLine(std::string_view suitePath) {
   while (!done) {
     ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n < 0) {  // a read error (a folder of that name, a bad disk) is no line
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
     for (ssize_t i = 0; i < n; ++i) {
       if (chunk[i] == '\n') {
         done = true;
@@ -294,6 +307,7 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
 }
 
 void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) {
+  const fault::WritePoint writePoint;
   int fd = descriptorOf(handle);
   // What the file held where the bytes go, to put back if the write fails
   // part way: a record is written whole or not at all.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/system_error.h"
 
@@ -230,6 +231,7 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
 }
 
 void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) {
+  const fault::WritePoint writePoint;
   HANDLE h = handleOf(handle);
   // What the file held where the bytes go, to put back if the write fails
   // part way: a record is written whole or not at all.

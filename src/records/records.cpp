@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "core/state.h"
 #include "core/trail.h"
@@ -13,6 +14,12 @@ namespace vt {
 namespace {
 
 std::uint64_t readCount = 0;
+
+// The files written since the last flush, by file number.
+std::vector<bool>& writtenFiles() {
+  static std::vector<bool> written(kMaxFileNumber + 1, false);
+  return written;
+}
 
 // Record numbers above this would put the record past any offset a file of
 // the suite can have.
@@ -91,7 +98,18 @@ void SCRIVIREC(double number, double record, const std::string& text) {
     const std::uint64_t offset = recordOffset(record, buffer.size());
     const std::int16_t handle = openHandle(n);
     systemCall([&] { platform::writeAt(handle, offset, buffer); });
+    writtenFiles()[static_cast<std::size_t>(n)] = true;
   });
+}
+
+void flushWrittenRecords() {
+  std::vector<bool>& written = writtenFiles();
+  for (int n = 1; n <= kMaxFileNumber; ++n) {
+    if (!written[static_cast<std::size_t>(n)]) continue;
+    const std::int16_t handle = S().NUMEROFILE[n];
+    if (handle != 0 && platform::isOpen(handle)) systemCall([&] { platform::syncFile(handle); });
+    written[static_cast<std::size_t>(n)] = false;
+  }
 }
 
 double LOF(double number) {

@@ -26,6 +26,13 @@ std::uint64_t recordsRead();
 // record buffer otherwise. Trail name "SCRIVIREC (<number>-<record>)".
 void SCRIVIREC(double number, double record, const std::string& text = {});
 
+// Puts on disk every record written with SCRIVIREC since the last call, on
+// the files still open, and waits until the device has them. A copy calls it
+// before it releases the task semaphore (or reports the copy done), so that
+// what other programs then read survives a crash of the system. A refusal of
+// the device is a failure for the caller's trap.
+void flushWrittenRecords();
+
 // The length in bytes of open file `number` (the suite's LOF). A file that
 // is not open is failure 52. Records nothing; failures reach the caller.
 double LOF(double number);

@@ -111,6 +111,13 @@ void Filestan::select(int list, int index) {
   lists_[list].select(index);
 }
 
+void Filestan::moveSelection(int list, ListMove move, int pageRows) {
+  if (!isList(list)) return;
+  ArchiveList& moved = lists_[list];
+  moved.select(landingLine(move, moved.selected(), moved.size(), pageRows));
+  changed();
+}
+
 void Filestan::SCEGLISINGOLO() { moveSelected(kStandardList, kChosenList); }
 
 void Filestan::SCEGLITUTTI() { moveAll(kStandardList, kChosenList); }

@@ -58,6 +58,14 @@ void Scelta::select(std::optional<std::size_t> index) {
   selected_ = index;
 }
 
+void Scelta::moveSelection(ListMove move, int pageRows) {
+  const int from = selected_ ? static_cast<int>(*selected_) : -1;
+  const int to = landingLine(move, from, static_cast<int>(entries_.size()), pageRows);
+  selected_.reset();
+  if (to >= 0) selected_ = static_cast<std::size_t>(to);
+  changed();
+}
+
 void Scelta::choose() {
   if (!selected_) return;
   S().NUMEROSCELTA = static_cast<double>(*selected_ + 1);

@@ -20,6 +20,7 @@
 
 #include "core/state.h"
 #include "core/window.h"
+#include "ui/list_moves.h"
 
 namespace vt {
 
@@ -79,6 +80,9 @@ class Scelta : public WindowPresenter {
 
   // The operator selects entry `index` (0-based), or clears the selection.
   void select(std::optional<std::size_t> index);
+  // A moving key in the list, `pageRows` lines showing: selects the entry it
+  // lands on.
+  void moveSelection(ListMove move, int pageRows);
 
   // Double click on the list ("LSTELENCO_DBLCLICK"): chooses the selected entry.
   void listDoubleClick();

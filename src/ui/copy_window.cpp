@@ -1,5 +1,7 @@
 #include "ui/copy_window.h"
 
+#include <cmath>
+
 #include "core/dialogs.h"
 #include "core/state.h"
 #include "core/trail.h"
@@ -65,7 +67,8 @@ bool overwriteAllowed(double record) {
 }
 
 // Asks for another record number, prompting with the chosen line, until the
-// operator gives a number of 1 or more; 0 when the operator gives no answer.
+// operator gives a whole number of 1 or more ("1.5" names no record); 0 when
+// the operator gives no answer.
 double askNewNumber(const std::string& line) {
   for (;;) {
     std::int16_t length = kNewNumberLength;
@@ -74,7 +77,7 @@ double askNewNumber(const std::string& line) {
     std::string answer = DOMANDA(length, type, prompt);
     if (answer.empty()) return 0;
     double number = VAL(answer);
-    if (number >= 1) return number;
+    if (number >= 1 && number == std::floor(number)) return number;
   }
 }
 
@@ -121,6 +124,13 @@ void Filesta2::RIEPILOGO1_KEYPRESS(int list, std::int16_t keyAscii) {
 void Filesta2::select(int list, int index) {
   if (list != kChosenList && list != kUserList) return;
   lists_[list].select(index);
+}
+
+void Filesta2::moveSelection(int list, ListMove move, int pageRows) {
+  if (list != kChosenList && list != kUserList) return;
+  ArchiveList& moved = lists_[list];
+  moved.select(landingLine(move, moved.selected(), moved.size(), pageRows));
+  changed();
 }
 
 void Filesta2::AGGIORNA() {
@@ -210,6 +220,7 @@ int Filesta2::SCRIVI(const std::string& line, int index) {
         buffer = fitRight(copy, buffer.size());
         overwrite(buffer, entryAsCount(kKeyPosEntry), zeroPad(decimalText(record), keyLength));
         SCRIVIREC(user, record);
+        flushWrittenRecords();
 
         removeChosenLine(index);
         selectFirstChosen();

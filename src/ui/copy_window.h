@@ -22,6 +22,7 @@
 
 #include "core/window.h"
 #include "ui/archive_lines.h"
+#include "ui/list_moves.h"
 
 namespace vt {
 
@@ -59,6 +60,9 @@ class Filesta2 : public WindowPresenter {
   void RIEPILOGO1_KEYPRESS(int list, std::int16_t keyAscii);
   // The operator selected line `index` of list `list` (-1: none).
   void select(int list, int index);
+  // A moving key in list `list`, `pageRows` lines showing: selects the line
+  // it lands on.
+  void moveSelection(int list, ListMove move, int pageRows);
 
   // --- Procedures --------------------------------------------------------------
 

@@ -125,14 +125,20 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
             closeCopyFiles();
             return Filesta2::kNothingCopied;
           }
+          // The employee record is written last: until it is there, the new
+          // index entry points past the end of the archive, which the index
+          // check reports, so an interrupted copy never passes for a whole one.
           fillBuffer(kUserEmployeeFile, copy);
-          SCRIVIREC(kUserEmployeeFile, appended);
           fillBuffer(kCompanionFile, companionRecord(s.BUFFERREC[kUserEmployeeFile],
                                                      static_cast<std::size_t>(s.LUNGREC[kCompanionFile])));
           SCRIVIREC(kCompanionFile, appended);
+          SCRIVIREC(kUserEmployeeFile, appended);
           code = newCode;
         }
 
+        // Other programs see the copy once the semaphore is released: it is
+        // on disk by then.
+        flushWrittenRecords();
         CHIUDISEMA();
         closeCopyFiles();
         window.removeChosenLine(index);

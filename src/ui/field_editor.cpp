@@ -187,7 +187,16 @@ int FieldEditor::TESTON(int i, int key, int mode) {
         if (key == kCharBackspace) {
           // Blanks the character left of the caret; past the buffer's end
           // there is nothing to blank and only the caret moves back.
-          overwrite(BUFCAMPO[n], static_cast<std::size_t>(c), " ");
+          std::string buffer = BUFCAMPO[n];
+          overwrite(buffer, static_cast<std::size_t>(c), " ");
+          // Blanking the point of a number with decimals would join its whole
+          // digits and decimals into a number too long for the key: refused
+          // like a character that does not fit.
+          if (format.kind == FieldFormat::Kind::kDecimal && !fitsDecimal(buffer, format)) {
+            dialogs().beep();
+            return kDone;
+          }
+          BUFCAMPO[n] = buffer;
           setParam(kParamCaret, std::max(0, c - 1));
           return kDone;
         }

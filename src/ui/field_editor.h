@@ -33,7 +33,9 @@
 //   d decimals  as "N" (the first character at the start clears the field),
 //        and a character is refused with the beep when the buffer would no
 //        longer read as a number of at most L - d whole digits and d decimals
-//        with one point: the value always fits the key's L digits.
+//        with one point: the value always fits the key's L digits. For the
+//        same reason Backspace on the point beeps and changes nothing when
+//        the digits on either side would no longer fit.
 // In every type Backspace blanks the character left of the caret, Ctrl+
 // Backspace (character 127) blanks the whole field, and a character outside
 // the type's class beeps and changes nothing.

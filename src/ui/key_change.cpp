@@ -97,9 +97,12 @@ void Codnuo::SPEGNIN(int i) {
 }
 
 void Codnuo::leaveFocus() {
-  if (focus_ == Focus::kBox) SPEGNIN(focusedBox_);
+  // The focus is gone before the label goes dark: a view shown in between
+  // must not put it back in the box.
+  const int left = focus_ == Focus::kBox ? focusedBox_ : -1;
   focus_ = Focus::kNone;
   focusedBox_ = -1;
+  if (left >= 0) SPEGNIN(left);
 }
 
 void Codnuo::focusBox(int i) {
@@ -135,6 +138,9 @@ void Codnuo::listFocused() { focusList(); }
 void Codnuo::otherFocused() {
   if (isClosed()) return;
   leaveFocus();
+  // Enter on a focused button is that button's: Command1 takes Enter only
+  // while a box has the focus.
+  defaultButtonVisible_ = false;
   changed();
 }
 
@@ -233,6 +239,12 @@ void Codnuo::enterInBox() {
 void Codnuo::listSelect(int index) {
   if (isClosed()) return;
   selected_ = index >= 0 && index < static_cast<int>(companies_.size()) ? index : -1;
+}
+
+void Codnuo::listMove(ListMove move, int pageRows) {
+  if (isClosed()) return;
+  selected_ = landingLine(move, selected_, static_cast<int>(companies_.size()), pageRows);
+  changed();
 }
 
 void Codnuo::listCharacter(int code) {

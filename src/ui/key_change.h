@@ -18,6 +18,7 @@
 
 #include "core/window.h"
 #include "ui/field_editor.h"
+#include "ui/list_moves.h"
 #include "ui/lookup_list.h"
 
 namespace vt {
@@ -99,7 +100,7 @@ class Codnuo : public WindowPresenter {
   int focusedBox() const { return focus_ == Focus::kBox ? focusedBox_ : -1; }
   bool listHasFocus() const { return focus_ == Focus::kList; }
   // Whether Command1, the default button that takes Enter, is there: yes
-  // while a box has the focus, no while the list has it.
+  // while a box has the focus, no while the list or a button has it.
   bool defaultButtonVisible() const { return defaultButtonVisible_; }
   // The key as it stands (TABTESTI entry 50).
   std::string key() const;
@@ -125,6 +126,9 @@ class Codnuo : public WindowPresenter {
   void enterInBox();
   // The list's selection moved to `index` (-1 for none).
   void listSelect(int index);
+  // A moving key in the list, `pageRows` lines showing: selects the company
+  // it lands on.
+  void listMove(ListMove move, int pageRows);
   // A character typed in the list: Enter picks, Escape leaves.
   void listCharacter(int code);
   void listDoubleClick();

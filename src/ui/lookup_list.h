@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/window.h"
+#include "ui/list_moves.h"
 
 namespace vt {
 
@@ -35,6 +36,13 @@ class Lista : public WindowPresenter {
   const std::array<std::string, kTextLines>& textLines() const { return textLines_; }
   // The list R.
   const std::vector<std::string>& items() const { return items_; }
+  // The selected item of R, -1 for none.
+  int selected() const { return selected_; }
+
+  // The operator selects item `index` (-1, or outside the list: none).
+  void select(int index);
+  // A moving key in R, `pageRows` lines showing: selects the item it lands on.
+  void moveSelection(ListMove move, int pageRows);
 
   // Key-down in the window or its list: Ctrl+Shift+P shows the program
   // information box and returns true; every other key is left to the list.
@@ -43,6 +51,7 @@ class Lista : public WindowPresenter {
  private:
   std::array<std::string, kTextLines> textLines_{kTextLine, kTextLine, kTextLine, kTextLine, kTextLine};
   std::vector<std::string> items_;
+  int selected_ = -1;
 };
 
 }  // namespace vt

@@ -13,6 +13,12 @@ namespace {
 // The heading's letters against the body text's.
 constexpr double kHeadingScale = 1.4;
 
+bool isEnter(const QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  const int key = static_cast<const QKeyEvent*>(event)->key();
+  return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
 // Takes Enter from a list and gives it to a function.
 class EnterFilter : public QObject {
  public:
@@ -20,27 +26,37 @@ class EnterFilter : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) {
-      auto* key = static_cast<QKeyEvent*>(event);
-      if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-        onEnter_();
-        return true;
-      }
-    }
-    return QObject::eventFilter(watched, event);
+    if (!isEnter(event)) return QObject::eventFilter(watched, event);
+    onEnter_();
+    return true;
   }
 
  private:
   std::function<void()> onEnter_;
 };
 
+// Presses a button on Enter.
+class PressOnEnter : public QObject {
+ public:
+  explicit PressOnEnter(QPushButton* button) : QObject(button), button_(button) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!isEnter(event)) return QObject::eventFilter(watched, event);
+    button_->click();
+    return true;
+  }
+
+ private:
+  QPushButton* button_;
+};
+
 }  // namespace
 
-QListWidget* makeArchiveList(const QString& objectName, QWidget* parent) {
-  auto* list = new QListWidget(parent);
+PresenterList* makeArchiveList(const QString& objectName, PresenterList::Hooks hooks, QWidget* parent) {
+  auto* list = new PresenterList(std::move(hooks), parent);
   list->setObjectName(objectName);
   list->setFont(archiveLineFont());
-  list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setUniformItemSizes(true);
   return list;
 }
@@ -61,10 +77,11 @@ QPushButton* makeButton(const std::string& caption, QStyle::StandardPixmap pictu
   auto* button = new QPushButton(QApplication::style()->standardIcon(picture), fromCp1252(caption), parent);
   button->setObjectName(objectName);
   button->setAutoDefault(false);
+  pressOnEnter(button);
   return button;
 }
 
-void showLines(QListWidget* list, const std::vector<std::string>& lines, int selected) {
+void showLines(PresenterList* list, const std::vector<std::string>& lines) {
   QSignalBlocker quiet(list);
   bool same = list->count() == static_cast<int>(lines.size());
   for (int row = 0; same && row < list->count(); ++row) {
@@ -74,16 +91,10 @@ void showLines(QListWidget* list, const std::vector<std::string>& lines, int sel
     list->clear();
     for (const std::string& line : lines) list->addItem(fromCp1252(line));
   }
-  list->setCurrentRow(selected);
-  if (selected < 0) list->clearSelection();
+  list->showSelection();
 }
 
-void forwardSelection(QListWidget* list, std::function<void(int)> onSelect) {
-  QObject::connect(list, &QListWidget::itemSelectionChanged, list, [list, onSelect = std::move(onSelect)] {
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    onSelect(selected.isEmpty() ? -1 : list->row(selected.front()));
-  });
-}
+void pressOnEnter(QPushButton* button) { button->installEventFilter(new PressOnEnter(button)); }
 
 void forwardEnter(QListWidget* list, std::function<void()> onEnter) {
   list->installEventFilter(new EnterFilter(list, std::move(onEnter)));

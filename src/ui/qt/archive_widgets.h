@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "ui/qt/presenter_list.h"
+
 namespace vt::qt {
 
 // A list of archive lines in the fixed-pitch font, one line selected at most.
-QListWidget* makeArchiveList(const QString& objectName, QWidget* parent);
+PresenterList* makeArchiveList(const QString& objectName, PresenterList::Hooks hooks, QWidget* parent);
 
 // A label showing `text` (Windows-1252).
 QLabel* makeLabel(const std::string& text, QWidget* parent);
@@ -22,18 +24,18 @@ QLabel* makeLabel(const std::string& text, QWidget* parent);
 // The window's heading: bold, larger than the body text.
 QLabel* makeHeading(const std::string& text, QWidget* parent);
 
-// A push button with `caption` (Windows-1252) and the style's small picture.
+// A push button with `caption` (Windows-1252) and the style's small picture;
+// Enter presses it while it has the focus.
 QPushButton* makeButton(const std::string& caption, QStyle::StandardPixmap picture, const QString& objectName,
                         QWidget* parent);
 
-// Shows `lines` in `list` with row `selected` current (-1: none), without
-// telling anyone: the presenter already knows.
-void showLines(QListWidget* list, const std::vector<std::string>& lines, int selected);
+// Shows `lines` in `list` and the presenter's selected line, without telling
+// anyone: the presenter already knows.
+void showLines(PresenterList* list, const std::vector<std::string>& lines);
 
-// Forwards each change of the selected line of `list` to `onSelect` (the
-// row, or -1 when no line is selected). Only a selection counts: the
-// current-item frame the list draws on taking the focus selects nothing.
-void forwardSelection(QListWidget* list, std::function<void(int)> onSelect);
+// Presses `button` on Enter while it has the focus, as space does: a button
+// of the window's own takes Enter before the window does.
+void pressOnEnter(QPushButton* button);
 
 // Forwards Enter pressed in `list` to `onEnter` (the key is then taken);
 // every other key keeps its ordinary list behaviour.

@@ -6,7 +6,7 @@
 //
 // `Presenter` is Filestan or Filesta2: both give lines(list), selected(list),
 // archiveTitle(), focusedList(), focusRequests(), buttonCaption(button), and
-// take select, RIEPILOGO1_DBLCLICK, RIEPILOGO1_KEYPRESS and COMANDO1_CLICK.
+// take select, moveSelection, RIEPILOGO1_DBLCLICK, RIEPILOGO1_KEYPRESS and COMANDO1_CLICK.
 #pragma once
 
 #include <QFrame>
@@ -41,9 +41,12 @@ class ArchiveWindowView : public PresenterView {
     title_->setObjectName("archiveTitle");
     const ListSpec specs[2] = {left, right};
     for (int list = 0; list < 2; ++list) {
-      lists_[list] = makeArchiveList(specs[list].objectName, this);
+      lists_[list] = makeArchiveList(specs[list].objectName,
+                                     {[this, list] { return presenter_.selected(list); },
+                                      [this, list](int row) { presenter_.select(list, row); },
+                                      [this, list](ListMove move, int rows) { presenter_.moveSelection(list, move, rows); }},
+                                     this);
       headings_[list] = specs[list].heading;
-      forwardSelection(lists_[list], [this, list](int row) { presenter_.select(list, row); });
       connect(lists_[list], &QListWidget::itemDoubleClicked, this, [this, list] { presenter_.RIEPILOGO1_DBLCLICK(list); });
       forwardEnter(lists_[list], [this, list] { presenter_.RIEPILOGO1_KEYPRESS(list, '\r'); });
     }
@@ -94,7 +97,7 @@ class ArchiveWindowView : public PresenterView {
 
   void refresh() override {
     title_->setText(fromCp1252(presenter_.archiveTitle()));
-    for (int list = 0; list < 2; ++list) showLines(lists_[list], presenter_.lines(list), presenter_.selected(list));
+    for (int list = 0; list < 2; ++list) showLines(lists_[list], presenter_.lines(list));
     if (presenter_.focusRequests() != focusShown_) {
       focusShown_ = presenter_.focusRequests();
       lists_[presenter_.focusedList()]->setFocus();
@@ -105,7 +108,7 @@ class ArchiveWindowView : public PresenterView {
 
  private:
   QLabel* title_ = nullptr;
-  std::array<QListWidget*, 2> lists_{};
+  std::array<PresenterList*, 2> lists_{};
   std::array<const char*, 2> headings_{};
   unsigned focusShown_ = 0;
 };

@@ -15,8 +15,10 @@
 #include <string>
 
 #include "ui/choice_window.h"
+#include "ui/qt/archive_widgets.h"
 #include "ui/qt/cp1252.h"
 #include "ui/qt/fonts.h"
+#include "ui/qt/presenter_list.h"
 #include "ui/qt/presenter_view.h"
 
 namespace vt::qt {
@@ -125,8 +127,10 @@ int shiftState(Qt::KeyboardModifiers modifiers) {
 class ChoiceView : public PresenterView {
  public:
   explicit ChoiceView(Scelta& presenter) : PresenterView(presenter), presenter_(presenter) {
+    // The window has no caption: a blank one, since an empty title makes the
+    // title bar show the program's name. Tests find the window by its name.
     setObjectName("Scelta");
-    setWindowTitle(QStringLiteral("Scelta"));
+    setWindowTitle(QStringLiteral(" "));
 
     title_ = new QLabel(this);
     title_->setObjectName("LabelTitolo");
@@ -145,11 +149,17 @@ class ChoiceView : public PresenterView {
     auto* listFrame = new QFrame(this);
     listFrame->setObjectName("FrameElenco");
     listFrame->setFrameShape(QFrame::StyledPanel);
-    list_ = new QListWidget(listFrame);
+    list_ = new PresenterList({[this] { return presenter_.selected() ? static_cast<int>(*presenter_.selected()) : -1; },
+                               [this](int row) {
+                                 if (refreshing_) return;
+                                 presenter_.select(row < 0 ? std::nullopt
+                                                           : std::optional<std::size_t>(static_cast<std::size_t>(row)));
+                               },
+                               [this](ListMove move, int rows) { presenter_.moveSelection(move, rows); }},
+                              listFrame);
     list_->setObjectName("lstElenco");
     list_->setViewMode(QListView::ListMode);
     list_->setIconSize(QSize(kIconSize, kIconSize));
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setFont(archiveLineFont());
     auto* listLayout = new QVBoxLayout(listFrame);
     listLayout->addWidget(list_);
@@ -161,6 +171,7 @@ class ChoiceView : public PresenterView {
                             buttonFrame);
     exit_->setObjectName("cmdUscita");
     exit_->setAutoDefault(false);
+    pressOnEnter(exit_);
     auto* buttonLayout = new QHBoxLayout(buttonFrame);
     buttonLayout->addStretch();
     buttonLayout->addWidget(exit_);
@@ -172,12 +183,6 @@ class ChoiceView : public PresenterView {
     layout->addWidget(listFrame, 1);
     layout->addWidget(buttonFrame);
 
-    connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
-      if (refreshing_) return;
-      QList<QListWidgetItem*> chosen = list_->selectedItems();
-      presenter_.select(chosen.isEmpty() ? std::nullopt
-                                         : std::optional<std::size_t>(static_cast<std::size_t>(list_->row(chosen.front()))));
-    });
     connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem*) { presenter_.listDoubleClick(); });
     connect(exit_, &QPushButton::clicked, this, [this] { presenter_.exitClick(); });
 
@@ -196,11 +201,7 @@ class ChoiceView : public PresenterView {
       list_->clear();
       for (const auto& entry : entries) new QListWidgetItem(choiceIcon(entry.icon), fromCp1252(entry.text), list_);
     }
-    if (auto selected = presenter_.selected()) {
-      list_->setCurrentRow(static_cast<int>(*selected), QItemSelectionModel::ClearAndSelect);
-    } else {
-      list_->clearSelection();
-    }
+    list_->showSelection();
     refreshing_ = false;
   }
 
@@ -237,7 +238,7 @@ class ChoiceView : public PresenterView {
   Scelta& presenter_;
   QLabel* title_ = nullptr;
   QLabel* heading_ = nullptr;
-  QListWidget* list_ = nullptr;
+  PresenterList* list_ = nullptr;
   QPushButton* exit_ = nullptr;
   bool refreshing_ = false;
 };

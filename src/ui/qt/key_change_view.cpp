@@ -9,9 +9,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <functional>
 
+#include "ui/qt/archive_widgets.h"
 #include "ui/qt/cp1252.h"
 #include "ui/qt/fonts.h"
 
@@ -78,7 +80,12 @@ KeyChangeView::KeyChangeView(Codnuo& presenter, QWidget* parent)
   title->setFont(titleFont);
   layout->addWidget(title);
   layout->addWidget(new QLabel(fromCp1252(Codnuo::kListHeading), this));
-  list_ = new QListWidget(this);
+  list_ = new PresenterList({[this] { return presenter_.selectedCompany(); },
+                             [this](int row) {
+                               if (!refreshing_) presenter_.listSelect(row);
+                             },
+                             [this](ListMove move, int rows) { presenter_.listMove(move, rows); }},
+                            this);
   list_->setObjectName("R1");
   list_->setFont(archiveLineFont());
   layout->addWidget(list_);
@@ -114,6 +121,7 @@ KeyChangeView::KeyChangeView(Codnuo& presenter, QWidget* parent)
   exit_ = new QPushButton(fromCp1252(Codnuo::kExitCaption), this);
   for (QPushButton* b : {confirm_, exit_}) {
     b->setAutoDefault(false);
+    pressOnEnter(b);
     b->installEventFilter(this);
     buttons->addWidget(b);
   }
@@ -130,9 +138,6 @@ KeyChangeView::KeyChangeView(Codnuo& presenter, QWidget* parent)
   connect(command1_, &QPushButton::clicked, this, [this] { presenter_.enterInBox(); });
 
   list_->installEventFilter(this);
-  connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (!refreshing_) presenter_.listSelect(row);
-  });
   connect(list_, &QListWidget::itemDoubleClicked, this, [this] { presenter_.listDoubleClick(); });
 }
 
@@ -174,6 +179,7 @@ void KeyChangeView::refresh() {
     same = list_->item(row)->text() == fromCp1252(items.at(static_cast<std::size_t>(row)));
   }
   if (!same) {
+    QSignalBlocker quiet(list_);
     list_->clear();
     for (const std::string& item : items) list_->addItem(fromCp1252(item));
   }
@@ -185,9 +191,7 @@ void KeyChangeView::refresh() {
   } else if (presenter_.listHasFocus() && !list_->hasFocus()) {
     list_->setFocus(Qt::OtherFocusReason);
   }
-  // After the focus: a list taking the focus makes its first row current by
-  // itself, while the window's selection is the presenter's.
-  if (list_->currentRow() != presenter_.selectedCompany()) list_->setCurrentRow(presenter_.selectedCompany());
+  list_->showSelection();
   refreshing_ = false;
 }
 

@@ -9,11 +9,11 @@
 #include <memory>
 
 #include "ui/key_change.h"
+#include "ui/qt/presenter_list.h"
 #include "ui/qt/presenter_view.h"
 
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 
 namespace vt::qt {
@@ -24,7 +24,7 @@ class KeyChangeView : public PresenterView {
 
   QLineEdit* box(int i) const { return boxes_.at(static_cast<std::size_t>(i)); }
   QLabel* label(int i) const { return labels_.at(static_cast<std::size_t>(i)); }
-  QListWidget* companies() const { return list_; }
+  PresenterList* companies() const { return list_; }
   QPushButton* confirmButton() const { return confirm_; }
   QPushButton* exitButton() const { return exit_; }
   // Command1: the default button, outside the visible area, that takes Enter.
@@ -44,7 +44,7 @@ class KeyChangeView : public PresenterView {
   Codnuo& presenter_;
   std::array<QLineEdit*, Codnuo::kBoxes> boxes_{};
   std::array<QLabel*, Codnuo::kBoxes> labels_{};
-  QListWidget* list_ = nullptr;
+  PresenterList* list_ = nullptr;
   QPushButton* confirm_ = nullptr;
   QPushButton* exit_ = nullptr;
   QPushButton* command1_ = nullptr;

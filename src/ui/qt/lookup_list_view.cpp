@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "ui/qt/cp1252.h"
@@ -31,7 +32,9 @@ LookupListView::LookupListView(Lista& presenter, QWidget* parent)
     layout->addWidget(line);
     lines_.at(static_cast<std::size_t>(i)) = line;
   }
-  list_ = new QListWidget(frame);
+  list_ = new PresenterList({[this] { return presenter_.selected(); }, [this](int row) { presenter_.select(row); },
+                             [this](ListMove move, int rows) { presenter_.moveSelection(move, rows); }},
+                            frame);
   list_->setObjectName("R");
   list_->installEventFilter(this);
   layout->addWidget(list_);
@@ -41,8 +44,12 @@ void LookupListView::refresh() {
   for (int i = 0; i < Lista::kTextLines; ++i) {
     textLine(i)->setText(fromCp1252(presenter_.textLines().at(static_cast<std::size_t>(i))));
   }
-  list_->clear();
-  for (const std::string& item : presenter_.items()) list_->addItem(fromCp1252(item));
+  {
+    QSignalBlocker quiet(list_);
+    list_->clear();
+    for (const std::string& item : presenter_.items()) list_->addItem(fromCp1252(item));
+  }
+  list_->showSelection();
 }
 
 void LookupListView::keyPressEvent(QKeyEvent* event) {

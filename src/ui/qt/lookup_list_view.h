@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "ui/lookup_list.h"
+#include "ui/qt/presenter_list.h"
 #include "ui/qt/presenter_view.h"
 
 class QLabel;
-class QListWidget;
 
 namespace vt::qt {
 
@@ -19,7 +19,7 @@ class LookupListView : public PresenterView {
  public:
   explicit LookupListView(Lista& presenter, QWidget* parent = nullptr);
 
-  QListWidget* list() const { return list_; }
+  PresenterList* list() const { return list_; }
   QLabel* textLine(int i) const { return lines_.at(static_cast<std::size_t>(i)); }
 
  protected:
@@ -30,7 +30,7 @@ class LookupListView : public PresenterView {
  private:
   Lista& presenter_;
   std::array<QLabel*, Lista::kTextLines> lines_{};
-  QListWidget* list_ = nullptr;
+  PresenterList* list_ = nullptr;
 };
 
 // The view of a Lista presenter, for QtDialogs::registerView("LISTA", ...).

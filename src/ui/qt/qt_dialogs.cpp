@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <stdexcept>
@@ -44,6 +45,8 @@ Answer QtDialogs::message(const std::string& text, Buttons buttons, Icon icon, c
                           DefaultButton defaultButton) {
   QMessageBox box(qtIcon(icon), fromCp1252(title.empty() ? kDefaultTitle : title), messageText(text),
                   QMessageBox::NoButton, QApplication::activeWindow());
+  // Texts come from records and prompts: shown as they are, never as markup.
+  box.setTextFormat(Qt::PlainText);
   QMessageBox::StandardButton first = QMessageBox::Ok;
   QMessageBox::StandardButton second = QMessageBox::NoButton;
   switch (buttons) {
@@ -68,11 +71,15 @@ Answer QtDialogs::message(const std::string& text, Buttons buttons, Icon icon, c
 
 std::optional<std::string> QtDialogs::input(const std::string& prompt, const std::string& title,
                                             const std::string& defaultText) {
-  bool ok = false;
-  QString answer = QInputDialog::getText(QApplication::activeWindow(), fromCp1252(title), messageText(prompt),
-                                         QLineEdit::Normal, fromCp1252(defaultText), &ok);
-  if (!ok) return std::nullopt;
-  return toCp1252(answer);
+  QInputDialog box(QApplication::activeWindow());
+  box.setWindowTitle(fromCp1252(title));
+  box.setInputMode(QInputDialog::TextInput);
+  box.setLabelText(messageText(prompt));
+  box.setTextValue(fromCp1252(defaultText));
+  // The prompt is often a record's line: shown as it is, never as markup.
+  for (QLabel* label : box.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
+  if (box.exec() != QDialog::Accepted) return std::nullopt;
+  return toCp1252(box.textValue());
 }
 
 void QtDialogs::beep() { QApplication::beep(); }

@@ -1,0 +1,169 @@
+// Every kind of copy, interrupted at each of its writes: the process ended
+// right after write n (as a kill would), or write n refused by the device.
+// Afterwards the installation is as before the copy, as after it, or the
+// index check finds the damage and the repair leaves an installation it finds
+// clean, where no record but the copied one differs from before; and the
+// semaphore is free. Each copy runs in a child process (copy_runner).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <set>
+
+#include "check/check.h"
+#include "core/state.h"
+#include "file_table.h"
+#include "platform/files.h"
+#include "records/files.h"
+#include "records/isam.h"
+#include "temp_install.h"
+#include "util/text.h"
+
+namespace vt {
+namespace {
+
+constexpr const char* kArchives = "drives/C/ARCHIVI/";
+constexpr const char* kNewCode = "0019999999";  // as copy_runner gives it
+// The files a copy may write, with their record lengths.
+const std::map<std::string, int> kWritten = {
+    {"DITTE.DAT", 64}, {"DIPEND.DAT", 64}, {"DIPEND.IDX", 2176}, {"DIPCOMPL.DAT", 128}};
+
+std::string code(int i) { return "00100" + zeroPad(std::to_string(i), 5); }
+std::string record(const std::string& head, int length) { return fitRight(head, static_cast<std::size_t>(length)); }
+
+using Files = std::map<std::string, std::string>;
+
+struct Scenario {
+  const char* kind;   // copy_runner's KIND
+  int employees;      // in the user's archive and index, ascending codes
+  int writes;         // the writes of the copy
+  int copied;         // the record the copy writes
+  const char* what;
+};
+// 127 codes fill the only leaf; 8,191 fill 127 leaves of one second-level
+// node and leave the last leaf full but for its last free entry.
+const Scenario kScenarios[] = {
+    {"free", 3, 1, 2, "keyed copy into a free record"},
+    {"overwrite", 3, 1, 1, "keyed overwrite"},
+    {"newcode", 5, 3, 6, "employee, new code"},
+    {"newcode", 127, 6, 128, "employee, new code, leaf split"},
+    {"newcode", 8191, 9, 8192, "employee, new code, leaf and second-level split"},
+    {"employee", 3, 1, 1, "employee overwrite (record F)"},
+};
+
+class InterruptedCopy : public ::testing::Test {
+ protected:
+  void install(int employees) {
+    folder.write(std::string(kArchives) + "WKBASE.DAT",
+                 testing::baseTable({{1, {"DITTE.DAT", 64}}, {2, {"DIPEND.DAT", 64}}, {7, {"DIPEND.IDX", 2176}},
+                                     {97, {"DIPCOMPL.DAT", 128}}, {201, {"STDDITTE.DAT", 64}},
+                                     {202, {"STDDIPEN.DAT", 64}}}));
+    write("DITTE.DAT", record("00001TESSARO", 64) + record("99", 64) + record("00003ACME", 64));
+    write("STDDITTE.DAT", record("00001STANDARD 1", 64) + record("00002STANDARD 2", 64));
+    write("STDDIPEN.DAT", record("00" + code(1) + "STANDARD", 64));
+    std::string archive, companions;
+    for (int i = 1; i <= employees; ++i) {
+      archive += record("00" + code(i) + "DIPENDENTE " + std::to_string(i), 64);
+      companions += record("00" + code(i), 100) + std::string(28, '0');
+    }
+    write("DIPEND.DAT", archive);
+    write("DIPCOMPL.DAT", companions);
+    S().PERARK = "C:\\ARCHIVI";
+    FAIOPEN(7);
+    ISAM(7, "", kIsamInitialise);
+    for (int i = 1; i <= employees; ++i) ISAM(7, code(i), kIsamInsert, i);
+    CHIUDIFILE(0);
+  }
+  void write(const std::string& name, const std::string& bytes) { folder.write(kArchives + name, bytes); }
+  Files files() const {
+    Files now;
+    for (const auto& [name, length] : kWritten) now[name] = folder.read(kArchives + name);
+    return now;
+  }
+  // The files as saved, without the backups of earlier repairs.
+  void restore(const Files& saved) {
+    for (const auto& [name, bytes] : saved) write(name, bytes);
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path() + "/" + kArchives)) {
+      if (entry.path().extension() == ".bak") std::filesystem::remove(entry.path());
+    }
+  }
+  std::string run(const Scenario& s, const char* mode, int n) {
+    write("OUTCOME.TXT", "");
+    const std::string command = std::string("\"") + COPY_RUNNER + "\" " + s.kind + " " + mode + " " + std::to_string(n);
+    std::system(command.c_str());
+    return folder.read(std::string(kArchives) + "OUTCOME.TXT");
+  }
+  // The codes of the index with their records, as the check lists them.
+  static std::set<std::pair<std::string, double>> codes() {
+    std::set<std::pair<std::string, double>> found;
+    for (const IndexEntry& e : check::list().entries) found.insert({e.key, e.record});
+    return found;
+  }
+  void expectSemaphoreFree() {
+    const std::int16_t handle = platform::freeHandle();
+    EXPECT_NO_THROW(platform::openFile(handle, "C:\\ARCHIVI\\WKSEMA.DAT", platform::OpenMode::kExclusive));
+    platform::closeHandle(handle);
+  }
+
+  // What the copy left: 0 as before, 1 as after, 2 repaired.
+  int settle(const Scenario& s, const Files& before, const Files& after,
+             const std::set<std::pair<std::string, double>>& codesBefore) {
+    expectSemaphoreFree();
+    const Files now = files();
+    if (now == before) return 0;
+    if (now == after) return 1;
+    EXPECT_EQ(check::verify().exitStatus(), check::kExitDamaged);
+    EXPECT_TRUE(check::repair().replaced);
+    EXPECT_EQ(check::verify().exitStatus(), check::kExitClean);
+    const Files repaired = files();
+    for (const auto& [name, length] : kWritten) {
+      if (name == "DIPEND.IDX") continue;
+      const auto l = static_cast<std::size_t>(length);
+      for (std::size_t r = 0; r * l < std::max(repaired.at(name).size(), before.at(name).size()); ++r) {
+        if (static_cast<int>(r) + 1 == s.copied) continue;
+        EXPECT_EQ(MID(repaired.at(name), r * l + 1, l), MID(before.at(name), r * l + 1, l)) << name << " " << r + 1;
+      }
+    }
+    std::set<std::pair<std::string, double>> codesNow = codes();
+    codesNow.erase({kNewCode, s.copied});
+    EXPECT_EQ(codesNow, codesBefore);
+    return 2;
+  }
+
+  testing::TempFolder folder;
+};
+
+TEST_F(InterruptedCopy, everyWriteOfEveryCopyEndsAsBeforeAsAfterOrRepaired) {
+  std::cout << "copy kind | write points | as before | as after | repaired\n";
+  for (const Scenario& s : kScenarios) {
+    SCOPED_TRACE(s.what);
+    install(s.employees);
+    const Files before = files();
+    const auto codesBefore = codes();
+    const std::string clean = run(s, "none", 0);
+    ASSERT_EQ(clean.substr(0, clean.find('\n')), "copied " + std::to_string(s.writes));
+    const Files after = files();
+    int ends[3] = {0, 0, 0};
+    for (const char* mode : {"end", "fail"}) {
+      for (int n = 1; n <= s.writes; ++n) {
+        SCOPED_TRACE(std::string(mode) + " at write " + std::to_string(n));
+        restore(before);
+        const std::string outcome = run(s, mode, n);
+        if (mode == std::string("end")) {
+          EXPECT_EQ(outcome, "");
+        } else {
+          // The trap showed the device's refusal and nothing was written after it.
+          EXPECT_EQ(outcome.substr(0, outcome.find('\n')), "ended " + std::to_string(n));
+          EXPECT_NE(outcome.find("Errore 57"), std::string::npos) << outcome;
+        }
+        ++ends[settle(s, before, after, codesBefore)];
+      }
+    }
+    std::cout << s.what << " | " << s.writes << " x 2 | " << ends[0] << " | " << ends[1] << " | " << ends[2] << "\n";
+  }
+}
+
+}  // namespace
+}  // namespace vt
