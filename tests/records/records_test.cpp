@@ -1,129 +1,177 @@
-// Record read, write and delete, checked on the bytes of the files.
+// File numbers, paths, records and the task semaphore, checked on the files,
+// and every failure of the record layer as the trap shows it.
 #include <gtest/gtest.h>
 
-#include "core/state.h"
-#include "record_files_fixture.h"
-#include "records/files.h"
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <thread>
+
+#include "fixture.h"
+#include "platform/files.h"
 #include "records/records.h"
+#include "records/semaphore.h"
 
 namespace vt {
 namespace {
 
-// `count` records of `length` bytes: record R is R's last digit repeated.
-std::string recordsOf(int count, std::size_t length) {
-  std::string bytes;
-  for (int r = 1; r <= count; ++r) bytes += std::string(length, static_cast<char>('0' + r % 10));
-  return bytes;
-}
-
 class Records : public testing::RecordFilesTest {
  protected:
-  void SetUp() override {
-    RecordFilesTest::SetUp();
-    writeTable({{1, {"WKDITTE.DAT", 100}}, {40, {"###\\WKDATI.DAT", 10}}});
+  std::string path(double number) {
+    std::int16_t relative = -1;
+    return DAMMIFILE(number, relative);
   }
 };
 
-TEST_F(Records, RecordRLiesAtRMinusOneTimesTheLength) {
-  writeArchive("WKDITTE.DAT", recordsOf(3, 100));
-  FAIOPEN(1);
-  EXPECT_EQ(LEGGIREC(1, 3), 0);
-  EXPECT_EQ(S().BUFFERREC[1], std::string(100, '3'));
-  EXPECT_EQ(LEGGIREC(1, 1), 0);
-  EXPECT_EQ(S().BUFFERREC[1], std::string(100, '1'));
-  EXPECT_EQ(S().ULTIMOREC[1], 1);
-
-  SCRIVIREC(1, 2, std::string(100, 'X'));
-  EXPECT_EQ(archive("WKDITTE.DAT"), std::string(100, '1') + std::string(100, 'X') + std::string(100, '3'));
-  EXPECT_EQ(S().ULTIMOREC[1], 2);
-  EXPECT_EQ(S().ULTIMEPROC[S().POSPROC], "SCRIVIREC (1-2)");
-}
-
-TEST_F(Records, AReadPastTheLastRecordReportsTheEndOfTheFile) {
-  writeArchive("WKDITTE.DAT", recordsOf(2, 100) + std::string(60, 'Z'));
-  FAIOPEN(1);
-  EXPECT_EQ(LEGGIREC(1, 2), 0);
-  EXPECT_EQ(S().ULTIMEPROC[S().POSPROC], "LEGGIREC (1-2)");
-  // The last record is cut short: it is not read whole.
-  EXPECT_EQ(LEGGIREC(1, 3), 1);
-  EXPECT_EQ(LEGGIREC(1, 4), 1);
-  EXPECT_EQ(S().ULTIMOREC[1], 4);
-  EXPECT_EQ(S().BUFFERREC[1].size(), 100u);
-}
-
-TEST_F(Records, WritingTheBufferAsFilled_AndAppendingOneRecord) {
-  writeArchive("WKDITTE.DAT", recordsOf(2, 100));
-  FAIOPEN(1);
-  S().BUFFERREC[1].replace(0, 5, "ABCDE");
-  SCRIVIREC(1, 3);
-  const std::string bytes = archive("WKDITTE.DAT");
-  ASSERT_EQ(bytes.size(), 300u);
-  EXPECT_EQ(bytes.substr(200), "ABCDE" + std::string(95, ' '));
-}
-
-TEST_F(Records, AWrongLengthIsFailure59_AndNothingIsWritten) {
-  const std::string before = recordsOf(2, 100);
-  writeArchive("WKDITTE.DAT", before);
-  FAIOPEN(1);
-  EXPECT_THROW(SCRIVIREC(1, 1, std::string(99, 'X')), ProgramEnded);
-  EXPECT_EQ(dialogs.boxes()[0].text.rfind("Errore 59 ", 0), 0u) << dialogs.boxes()[0].text;
-  EXPECT_EQ(S().ULTIMOREC[1], 1);
-  EXPECT_EQ(archive("WKDITTE.DAT"), before);
-
-  // A buffer that no longer has the record length: neither read nor written.
-  S().BUFFERREC[1] = "corto";
-  EXPECT_THROW(SCRIVIREC(1, 1), ProgramEnded);
-  EXPECT_THROW(LEGGIREC(1, 1), ProgramEnded);
-  EXPECT_EQ(archive("WKDITTE.DAT"), before);
-  EXPECT_EQ(S().BUFFERREC[1], "corto");
-}
-
-TEST_F(Records, BadNumbersAndClosedFilesReachTheTrap) {
-  writeArchive("WKDITTE.DAT", recordsOf(2, 100));
-  FAIOPEN(1);
-  EXPECT_THROW(LEGGIREC(1, 0), ProgramEnded);
-  EXPECT_THROW(SCRIVIREC(1, -1), ProgramEnded);
-  EXPECT_THROW(LEGGIREC(601, 1), ProgramEnded);
-  CHIUDIFILE(1);
-  EXPECT_THROW(LEGGIREC(1, 1), ProgramEnded);
-  std::vector<std::string> codes;
-  for (std::size_t i = 0; i < dialogs.boxes().size(); i += 2) codes.push_back(dialogs.boxes()[i].text.substr(0, 10));
-  EXPECT_EQ(codes, (std::vector<std::string>{"Errore 63 ", "Errore 63 ", "Errore 52 ", "Errore 52 "}));
-  EXPECT_EQ(archive("WKDITTE.DAT"), recordsOf(2, 100));
-}
-
-TEST_F(Records, EliminaDeletesAFileWithData_AndLeavesAnEmptyOneInPlace) {
-  writeArchive("WKDITTE.DAT", recordsOf(1, 100));
-  FAIOPEN(1);
-  ELIMINA(1);
-  EXPECT_FALSE(archiveExists("WKDITTE.DAT"));
-  EXPECT_EQ(S().NUMEROFILE[1], 0);
-
-  writeArchive("WKDITTE.DAT", "");
-  ELIMINA(1);
-  EXPECT_TRUE(archiveExists("WKDITTE.DAT"));
-}
-
-TEST_F(Records, EliminaOfACompanyFileKeepsTheCompanyForItsOwnPath) {
-  writeArchive("005/WKDATI.DAT", recordsOf(1, 10));
+TEST_F(Records, TemplatesTakeTheContextValuesInTheirPlaceholders) {
+  struct Case {
+    std::string nameTemplate, drive, company, year, region, province, expected;
+  };
+  const Case cases[] = {
+      {"D###\\A**DATI.DAT", "", "7", "2005", "", "", "C:\\ARCHIVI\\D007\\A05DATI.DAT"},
+      {"###\\X.DAT", "", "1234", "", "", "", "C:\\ARCHIVI\\234\\X.DAT"},
+      {"T$$X@@Y%%.DAT", "", "", "", "9", "MI", "C:\\ARCHIVI\\T3$X09YMI.DAT"},
+      {"!:\\TESSARO\\X.DAT", "A", "", "", "", "", "A:\\TESSARO\\X.DAT"},
+      {"!:\\TESSARO\\X.DAT", "B:", "", "", "", "", "B:\\TESSARO\\X.DAT"},
+      {"!:\\TESSARO\\X.DAT", "\\\\SERVER\\DATI", "", "", "", "", "\\\\SERVER\\DATI\\TESSARO\\X.DAT"},
+  };
+  for (const Case& c : cases) {
+    writeTable({{3, {"A.DAT", 1}}, {9, {c.nameTemplate, 10}}});
+    S().DRIVEOPEN = c.drive, S().DITTAOPEN = c.company, S().ANNOOPEN = c.year;
+    S().REGIONEOPEN = c.region, S().PROVINCIAOPEN = c.province, S().NUMEROTASK = "3";
+    EXPECT_EQ(path(9), c.expected);
+    EXPECT_EQ(S().LUNGBASE, 10);
+  }
+  // Each value is consumed by the path that used it: a second open of a
+  // company file without a company ends the program with the message.
+  writeTable({{12, {"###\\DIP.DAT", 10}}, {13, {"AN**.DAT", 10}}, {14, {"RG@@.DAT", 10}}, {15, {"PR%%.DAT", 10}}});
   S().DITTAOPEN = "5";
-  ELIMINA(40);
-  EXPECT_FALSE(archiveExists("005/WKDATI.DAT"));
+  EXPECT_EQ(path(12), "C:\\ARCHIVI\\005\\DIP.DAT");
+  S().PROVINCIAOPEN = "M";
+  for (double number : {12, 13, 14, 15}) EXPECT_THROW(path(number), ProgramEnded);
+  EXPECT_EQ(dialogs.messageTexts(), (std::vector<std::string>{"ERRORE OPEN FILE - MANCA DITTAOPEN 12",
+      "ERRORE OPEN - MANCA ANNO - 13", "ERRORE OPEN - MANCA REGIONE - 14", "ERRORE OPEN - MANCA PROVINCIA - 15"}));
 }
 
-TEST_F(Records, AzzerafileLeavesTheFileOpenAndEmpty_AndTheContextAsItWas) {
-  writeArchive("007/WKDATI.DAT", recordsOf(4, 10));
+TEST_F(Records, RecordRLiesAtRMinusOneTimesTheLength) {
+  writeTable({{1, {"WKDITTE.DAT", 10}}, {40, {"###\\WKDATI.DAT", 4}}});
+  writeArchive("WKDITTE.DAT", std::string(10, '1') + std::string(10, '2') + "333");
+  EXPECT_EQ(FAIOPEN(1), 10);
+  EXPECT_EQ(LEGGIREC(1, 2), 0);
+  EXPECT_EQ(S().BUFFERREC[1], std::string(10, '2'));
+  EXPECT_EQ(LEGGIREC(1, 3), 1);  // cut short: not read whole
+  SCRIVIREC(1, 1, "ABCDEFGHIJ");
+  S().BUFFERREC[1] = std::string(10, 'Z');
+  SCRIVIREC(1, 4);
+  EXPECT_EQ(archive("WKDITTE.DAT"), "ABCDEFGHIJ" + std::string(10, '2') + "333" + std::string(7, '\0') + std::string(10, 'Z'));
+  // Emptying a company file keeps the company for the caller.
+  writeArchive("007/WKDATI.DAT", "12345678");
   S().DITTAOPEN = "7";
-  S().ANNOOPEN = "2005";
   AZZERAFILE(40);
-  EXPECT_TRUE(archiveExists("007/WKDATI.DAT"));
-  EXPECT_EQ(archive("007/WKDATI.DAT"), "");
-  EXPECT_NE(S().NUMEROFILE[40], 0);
-  EXPECT_EQ(S().BUFFERREC[40], std::string(10, ' '));
   EXPECT_EQ(S().DITTAOPEN, "7");
-  EXPECT_EQ(S().ANNOOPEN, "2005");
-  SCRIVIREC(40, 1, "0123456789");
-  EXPECT_EQ(archive("007/WKDATI.DAT"), "0123456789");
+  SCRIVIREC(40, 1, "WXYZ");
+  EXPECT_EQ(archive("007/WKDATI.DAT"), "WXYZ");
+}
+
+// Every failure of the layer reaches the trap with its code; nothing is
+// written or created.
+TEST_F(Records, FailuresReachTheTrapWithTheirCodes) {
+  std::string table = testing::baseTable({{1, {"WKDITTE.DAT", 10}}, {3, {"C.DAT", 0}}, {4, {"D.DAT", -5}},
+                                          {6, {"MANCA\\F.DAT", 10}}});
+  table += testing::baseRow({"E.DAT", 40}).replace(32, 5, "  ABC");
+  const std::string records = std::string(10, '1') + std::string(10, '2');
+  struct Case {
+    int code;
+    std::function<void()> action;
+  };
+  const Case cases[] = {
+      {52, [] { FAIOPEN(2); }},        {52, [] { FAIOPEN(8); }},         {52, [] { FAIOPEN(601); }},
+      {52, [] { FAIOPEN(1.5); }},      {59, [] { FAIOPEN(3); }},         {59, [] { FAIOPEN(4); }},
+      {59, [] { FAIOPEN(7); }},        {76, [] { FAIOPEN(6); }},         {63, [] { LEGGIREC(1, 0); }},
+      {63, [] { SCRIVIREC(1, -1); }},  {52, [] { LEGGIREC(601, 1); }},   {59, [] { SCRIVIREC(1, 1, "corto"); }},
+      {59, [] { S().BUFFERREC[1] = "corto"; SCRIVIREC(1, 1); }},       {59, [] { S().BUFFERREC[1] = "corto"; LEGGIREC(1, 1); }},
+      {52, [] { CHIUDIFILE(1); LEGGIREC(1, 1); }},
+      {53, [] { S().PERARK = "C:\\VUOTA"; FAIOPEN(1); }},
+      {76, [] { S().PERARK = "C:\\NONCE"; FAIOPEN(1); }},
+      {76, [] { S().PERARK = "C:\\NONCE"; APRISEMA(); }},
+  };
+  folder.write("drives/C/VUOTA/X", "");
+  for (const Case& c : cases) {
+    S().PERARK = "C:\\ARCHIVI";
+    writeArchive("WKBASE.DAT", table);
+    writeArchive("WKDITTE.DAT", records);
+    FAIOPEN(1);
+    const std::size_t shown = dialogs.boxes().size();
+    EXPECT_THROW(c.action(), ProgramEnded) << c.code;
+    EXPECT_EQ(box(shown).rfind("Errore " + std::to_string(c.code) + " ", 0), 0u) << box(shown);
+    EXPECT_EQ(archive("WKDITTE.DAT"), records);
+  }
+  for (const char* name : {"C.DAT", "D.DAT", "E.DAT", "MANCA"}) EXPECT_FALSE(folder.exists(kArchives + std::string(name)));
+}
+
+// A write the system refuses part way (past the file-size limit, as a full
+// disk would) is failure 61 and leaves the file as it was.
+TEST_F(Records, AWriteRefusedPartWayIsFailure61_AndLeavesTheFileAsItWas) {
+  writeTable({{1, {"WKDITTE.DAT", 100}}});
+  writeArchive("WKDITTE.DAT", std::string(100, 'A'));
+  FAIOPEN(1);
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{150, 150};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+      SCRIVIREC(1, 2, std::string(100, 'B'));
+    } catch (const ProgramEnded&) {
+    }
+    ::_exit(box(0).rfind("Errore 61 ", 0) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the refusal must be failure 61";
+  EXPECT_EQ(archive("WKDITTE.DAT"), std::string(100, 'A'));
+}
+
+// While another process holds the semaphore, APRISEMA waits without spinning
+// the processor and takes it soon after the holder lets it go.
+TEST_F(Records, TheSemaphoreWaitsWhileAnotherProcessHoldsIt) {
+  writeTable({});
+  APRISEMA();
+  EXPECT_EQ(archive("WKSEMA.DAT"), "");
+  int go[2], taken[2];
+  ASSERT_EQ(::pipe(go), 0);
+  ASSERT_EQ(::pipe(taken), 0);
+  pid_t child = ::fork();
+  if (child == 0) {
+    char c = 0;
+    (void)!::read(go[0], &c, 1);
+    platform::closeAllHandles();  // the inherited descriptor must not hold the lock
+    APRISEMA();
+    (void)!::write(taken[1], "T", 1);
+    ::_exit(0);
+  }
+  ::close(taken[1]);
+  ASSERT_EQ(::write(go[1], "G", 1), 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(taken[0], &set);
+  timeval none{0, 0};
+  EXPECT_EQ(::select(taken[0] + 1, &set, nullptr, nullptr, &none), 0) << "taken while held";
+  const auto released = std::chrono::steady_clock::now();
+  CHIUDISEMA();
+  char c = 0;
+  EXPECT_EQ(::read(taken[0], &c, 1), 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - released, std::chrono::seconds(1));
+  int status = 0;
+  rusage usage{};
+  ASSERT_EQ(::wait4(child, &status, 0, &usage), child);
+  EXPECT_LT(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec, 1);
+  EXPECT_LT(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec, 200000) << "waiting spun the processor";
 }
 
 }  // namespace
