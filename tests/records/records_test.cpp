@@ -1,5 +1,5 @@
 // File numbers, paths, records and the task semaphore, checked on the files,
-// and every failure of the record layer as the trap shows it.
+// and every failure of the record layer as the program shows it.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -19,42 +19,28 @@
 namespace vt {
 namespace {
 
-class Records : public testing::RecordFilesTest {
- protected:
-  std::string path(double number) {
-    std::int16_t relative = -1;
-    return DAMMIFILE(number, relative);
-  }
-};
+using Records = testing::RecordFilesTest;
 
 TEST_F(Records, TemplatesTakeTheContextValuesInTheirPlaceholders) {
   struct Case {
-    std::string nameTemplate, drive, company, year, region, province, expected;
+    std::string nameTemplate, drive, company, year, region, expected;
   };
   const Case cases[] = {
-      {"D###\\A**DATI.DAT", "", "7", "2005", "", "", "C:\\ARCHIVI\\D007\\A05DATI.DAT"},
-      {"###\\X.DAT", "", "1234", "", "", "", "C:\\ARCHIVI\\234\\X.DAT"},
-      {"T$$X@@Y%%.DAT", "", "", "", "9", "MI", "C:\\ARCHIVI\\T3$X09YMI.DAT"},
-      {"!:\\TESSARO\\X.DAT", "A", "", "", "", "", "A:\\TESSARO\\X.DAT"},
-      {"!:\\TESSARO\\X.DAT", "B:", "", "", "", "", "B:\\TESSARO\\X.DAT"},
-      {"!:\\TESSARO\\X.DAT", "\\\\SERVER\\DATI", "", "", "", "", "\\\\SERVER\\DATI\\TESSARO\\X.DAT"},
+      {"D###\\A**DATI.DAT", "", "7", "2005", "", "C:\\ARCHIVI\\D007\\A05DATI.DAT"},
+      {"###\\X.DAT", "", "1234", "", "", "C:\\ARCHIVI\\234\\X.DAT"},
+      {"T$$X@@Y%%.DAT", "", "", "", "9", "C:\\ARCHIVI\\T3$X09YMI.DAT"},
+      {"!:\\TESSARO\\X.DAT", "A", "", "", "", "A:\\TESSARO\\X.DAT"},
+      {"!:\\TESSARO\\X.DAT", "B:", "", "", "", "B:\\TESSARO\\X.DAT"},
+      {"!:\\TESSARO\\X.DAT", "\\\\SERVER\\DATI", "", "", "", "\\\\SERVER\\DATI\\TESSARO\\X.DAT"},
   };
   for (const Case& c : cases) {
     writeTable({{3, {"A.DAT", 1}}, {9, {c.nameTemplate, 10}}});
-    S().DRIVEOPEN = c.drive, S().DITTAOPEN = c.company, S().ANNOOPEN = c.year;
-    S().REGIONEOPEN = c.region, S().PROVINCIAOPEN = c.province, S().NUMEROTASK = "3";
-    EXPECT_EQ(path(9), c.expected);
+    S().DRIVEOPEN = c.drive, S().DITTAOPEN = c.company, S().ANNOOPEN = c.year, S().REGIONEOPEN = c.region;
+    S().PROVINCIAOPEN = "MI", S().NUMEROTASK = "3";
+    std::int16_t relative = -1;
+    EXPECT_EQ(DAMMIFILE(9, relative), c.expected);
     EXPECT_EQ(S().LUNGBASE, 10);
   }
-  // Each value is consumed by the path that used it: a second open of a
-  // company file without a company ends the program with the message.
-  writeTable({{12, {"###\\DIP.DAT", 10}}, {13, {"AN**.DAT", 10}}, {14, {"RG@@.DAT", 10}}, {15, {"PR%%.DAT", 10}}});
-  S().DITTAOPEN = "5";
-  EXPECT_EQ(path(12), "C:\\ARCHIVI\\005\\DIP.DAT");
-  S().PROVINCIAOPEN = "M";
-  for (double number : {12, 13, 14, 15}) EXPECT_THROW(path(number), ProgramEnded);
-  EXPECT_EQ(dialogs.messageTexts(), (std::vector<std::string>{"ERRORE OPEN FILE - MANCA DITTAOPEN 12",
-      "ERRORE OPEN - MANCA ANNO - 13", "ERRORE OPEN - MANCA REGIONE - 14", "ERRORE OPEN - MANCA PROVINCIA - 15"}));
 }
 
 TEST_F(Records, RecordRLiesAtRMinusOneTimesTheLength) {
@@ -72,42 +58,44 @@ TEST_F(Records, RecordRLiesAtRMinusOneTimesTheLength) {
   writeArchive("007/WKDATI.DAT", "12345678");
   S().DITTAOPEN = "7";
   AZZERAFILE(40);
-  EXPECT_EQ(S().DITTAOPEN, "7");
   SCRIVIREC(40, 1, "WXYZ");
   EXPECT_EQ(archive("007/WKDATI.DAT"), "WXYZ");
+  EXPECT_EQ(S().DITTAOPEN, "7");
 }
 
-// Every failure of the layer reaches the trap with its code; nothing is
+// Every failure of the layer reaches the trap with its code, and a missing
+// context value shows its message; either ends the program, and nothing is
 // written or created.
-TEST_F(Records, FailuresReachTheTrapWithTheirCodes) {
+TEST_F(Records, FailuresEndTheProgramWithTheirCodesOrMessages) {
   std::string table = testing::baseTable({{1, {"WKDITTE.DAT", 10}}, {3, {"C.DAT", 0}}, {4, {"D.DAT", -5}},
-                                          {6, {"MANCA\\F.DAT", 10}}});
-  table += testing::baseRow({"E.DAT", 40}).replace(32, 5, "  ABC");
+                                          {6, {"MANCA\\F.DAT", 10}}, {12, {"###\\DIP.DAT", 10}}, {13, {"AN**.DAT", 10}},
+                                          {14, {"RG@@.DAT", 10}}, {15, {"PR%%.DAT", 10}}});
+  table.replace(6 * 79, 79, testing::baseRow({"E.DAT", 40}).replace(32, 5, "  ABC"));
   const std::string records = std::string(10, '1') + std::string(10, '2');
-  struct Case {
-    int code;
-    std::function<void()> action;
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"Errore 52 ", [] { FAIOPEN(2); }},       {"Errore 52 ", [] { FAIOPEN(16); }},      {"Errore 52 ", [] { FAIOPEN(601); }},
+      {"Errore 52 ", [] { FAIOPEN(1.5); }},     {"Errore 59 ", [] { FAIOPEN(3); }},       {"Errore 59 ", [] { FAIOPEN(4); }},
+      {"Errore 59 ", [] { FAIOPEN(7); }},       {"Errore 76 ", [] { FAIOPEN(6); }},       {"Errore 63 ", [] { LEGGIREC(1, 0); }},
+      {"Errore 63 ", [] { SCRIVIREC(1, -1); }}, {"Errore 52 ", [] { LEGGIREC(601, 1); }}, {"Errore 59 ", [] { SCRIVIREC(1, 1, "corto"); }},
+      {"Errore 59 ", [] { S().BUFFERREC[1] = "corto"; SCRIVIREC(1, 1); }},
+      {"Errore 52 ", [] { CHIUDIFILE(1); LEGGIREC(1, 1); }},
+      {"Errore 53 ", [] { S().PERARK = "C:\\VUOTA"; FAIOPEN(1); }},
+      {"Errore 76 ", [] { S().PERARK = "C:\\NONCE"; FAIOPEN(1); }},
+      {"Errore 76 ", [] { S().PERARK = "C:\\NONCE"; APRISEMA(); }},
+      {"ERRORE OPEN FILE - MANCA DITTAOPEN 12", [] { S().DITTAOPEN = "5"; FAIOPEN(12); FAIOPEN(12); }},
+      {"ERRORE OPEN - MANCA ANNO - 13", [] { FAIOPEN(13); }},
+      {"ERRORE OPEN - MANCA REGIONE - 14", [] { FAIOPEN(14); }},
+      {"ERRORE OPEN - MANCA PROVINCIA - 15", [] { S().PROVINCIAOPEN = "M"; FAIOPEN(15); }},
   };
-  const Case cases[] = {
-      {52, [] { FAIOPEN(2); }},        {52, [] { FAIOPEN(8); }},         {52, [] { FAIOPEN(601); }},
-      {52, [] { FAIOPEN(1.5); }},      {59, [] { FAIOPEN(3); }},         {59, [] { FAIOPEN(4); }},
-      {59, [] { FAIOPEN(7); }},        {76, [] { FAIOPEN(6); }},         {63, [] { LEGGIREC(1, 0); }},
-      {63, [] { SCRIVIREC(1, -1); }},  {52, [] { LEGGIREC(601, 1); }},   {59, [] { SCRIVIREC(1, 1, "corto"); }},
-      {59, [] { S().BUFFERREC[1] = "corto"; SCRIVIREC(1, 1); }},       {59, [] { S().BUFFERREC[1] = "corto"; LEGGIREC(1, 1); }},
-      {52, [] { CHIUDIFILE(1); LEGGIREC(1, 1); }},
-      {53, [] { S().PERARK = "C:\\VUOTA"; FAIOPEN(1); }},
-      {76, [] { S().PERARK = "C:\\NONCE"; FAIOPEN(1); }},
-      {76, [] { S().PERARK = "C:\\NONCE"; APRISEMA(); }},
-  };
-  folder.write("drives/C/VUOTA/X", "");
-  for (const Case& c : cases) {
+  for (const char* made : {"drives/C/VUOTA/X", "drives/C/ARCHIVI/005/X"}) folder.write(made, "");
+  for (const auto& [text, action] : cases) {
     S().PERARK = "C:\\ARCHIVI";
     writeArchive("WKBASE.DAT", table);
     writeArchive("WKDITTE.DAT", records);
     FAIOPEN(1);
     const std::size_t shown = dialogs.boxes().size();
-    EXPECT_THROW(c.action(), ProgramEnded) << c.code;
-    EXPECT_EQ(box(shown).rfind("Errore " + std::to_string(c.code) + " ", 0), 0u) << box(shown);
+    EXPECT_THROW(action(), ProgramEnded) << text;
+    EXPECT_EQ(box(shown).rfind(text, 0), 0u) << box(shown);
     EXPECT_EQ(archive("WKDITTE.DAT"), records);
   }
   for (const char* name : {"C.DAT", "D.DAT", "E.DAT", "MANCA"}) EXPECT_FALSE(folder.exists(kArchives + std::string(name)));
@@ -124,10 +112,7 @@ TEST_F(Records, AWriteRefusedPartWayIsFailure61_AndLeavesTheFileAsItWas) {
     ::signal(SIGXFSZ, SIG_IGN);
     rlimit limit{150, 150};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    try {
-      SCRIVIREC(1, 2, std::string(100, 'B'));
-    } catch (const ProgramEnded&) {
-    }
+    EXPECT_THROW(SCRIVIREC(1, 2, std::string(100, 'B')), ProgramEnded);
     ::_exit(box(0).rfind("Errore 61 ", 0) == 0 ? 0 : 1);
   }
   int status = 0;
@@ -141,21 +126,16 @@ TEST_F(Records, AWriteRefusedPartWayIsFailure61_AndLeavesTheFileAsItWas) {
 TEST_F(Records, TheSemaphoreWaitsWhileAnotherProcessHoldsIt) {
   writeTable({});
   APRISEMA();
-  EXPECT_EQ(archive("WKSEMA.DAT"), "");
-  int go[2], taken[2];
-  ASSERT_EQ(::pipe(go), 0);
+  int taken[2];
   ASSERT_EQ(::pipe(taken), 0);
   pid_t child = ::fork();
   if (child == 0) {
-    char c = 0;
-    (void)!::read(go[0], &c, 1);
     platform::closeAllHandles();  // the inherited descriptor must not hold the lock
     APRISEMA();
     (void)!::write(taken[1], "T", 1);
     ::_exit(0);
   }
   ::close(taken[1]);
-  ASSERT_EQ(::write(go[1], "G", 1), 1);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   fd_set set;
   FD_ZERO(&set);
@@ -167,9 +147,8 @@ TEST_F(Records, TheSemaphoreWaitsWhileAnotherProcessHoldsIt) {
   char c = 0;
   EXPECT_EQ(::read(taken[0], &c, 1), 1);
   EXPECT_LT(std::chrono::steady_clock::now() - released, std::chrono::seconds(1));
-  int status = 0;
   rusage usage{};
-  ASSERT_EQ(::wait4(child, &status, 0, &usage), child);
+  ASSERT_EQ(::wait4(child, nullptr, 0, &usage), child);
   EXPECT_LT(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec, 1);
   EXPECT_LT(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec, 200000) << "waiting spun the processor";
 }
