@@ -24,11 +24,9 @@ TEST_F(Trail, TheTrapShowsTheFailureAndTheLastTenNamesOldestFirst_ThenEnds) {
   EXPECT_THROW(GESTIONEERRORE(RuntimeFailure(-5, "negativo")), ProgramEnded);
   ASSERT_EQ(dialogs.boxes().size(), 4u);
   EXPECT_EQ(dialogs.boxes()[0].text, "Errore 61 Disco pieno\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\nMAIN\r\nFAIOPEN\r\nMAIN\r\n");
-  EXPECT_EQ(dialogs.boxes()[0].title, "Tessaro VTMERV");
-  EXPECT_EQ(dialogs.boxes()[0].icon, Icon::kCritical);
+  EXPECT_TRUE(dialogs.boxes()[0].title == "Tessaro VTMERV" && dialogs.boxes()[0].icon == Icon::kCritical);
   EXPECT_EQ(dialogs.boxes()[1].text, "CHIUDERE TUTTE LE APPLICAZIONI DELLA TASK\r\nLANCIARE RIPRISTINO TASK");
-  EXPECT_EQ(dialogs.boxes()[1].title, "Tessaro");
-  EXPECT_EQ(dialogs.boxes()[1].icon, Icon::kInformation);
+  EXPECT_TRUE(dialogs.boxes()[1].title == "Tessaro" && dialogs.boxes()[1].icon == Icon::kInformation);
   EXPECT_EQ(dialogs.boxes()[2].text, "Errore -5 negativo\r\nMAIN\r\nP1\r\nP2\r\nP3\r\nP4\r\nP5\r\nP6\r\nP7\r\nP8\r\nP9\r\n");
 }
 
@@ -41,10 +39,9 @@ TEST_F(Trail, APrinterFailureOffersRetry_ThenSkip_ThenEnd) {
   EXPECT_EQ(attempts, 3);
   EXPECT_EQ(guardedValue([]() -> int { raiseFailure(err::kPrinter); }, -1), -1);
   EXPECT_THROW(guarded([] { raiseFailure(err::kPrinter); }), ProgramEnded);
-  EXPECT_EQ(dialogs.messageTexts(), (std::vector<std::string>{"ERR.STAMPANTE - SI VUOLE RITENTARE ?",
-      "ERR.STAMPANTE - SI VUOLE RITENTARE ?", "ERR.STAMPANTE - SI VUOLE RITENTARE ?",
-      "CHIUDERE IL PROGRAMMA ? (se si risp.NO il progr.perde la riga e prosegue)", "ERR.STAMPANTE - SI VUOLE RITENTARE ?",
-      "CHIUDERE IL PROGRAMMA ? (se si risp.NO il progr.perde la riga e prosegue)"}));
+  const std::string retry = "ERR.STAMPANTE - SI VUOLE RITENTARE ?";
+  const std::string end = "CHIUDERE IL PROGRAMMA ? (se si risp.NO il progr.perde la riga e prosegue)";
+  EXPECT_EQ(dialogs.messageTexts(), (std::vector<std::string>{retry, retry, retry, end, retry, end}));
   EXPECT_EQ(dialogs.boxes()[3].icon, Icon::kExclamation);
 }
 

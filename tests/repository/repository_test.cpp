@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "core/state.h"
 #include "core/trail.h"
@@ -32,30 +30,15 @@ std::string descriptorOf(const std::string& variable, int position, int length =
 }
 
 TEST_F(Repository, FieldsReadAsTheirTypeSays) {
-  struct Case {
-    std::string descriptor, record, value;
-  };
-  const Case cases[] = {
-      {descriptorOf("DITX$", 3, 8, '2'), "..-0012345..", "-000123.45"},
-      {descriptorOf("DITX$", 1, 5, 'N'), "00-12", "-00012"},
-      {descriptorOf("DITX$", 1, 5, 'N'), "1-2-3", "-102-3"},
-      {descriptorOf("DITX$", 1, 6, '6'), "12345678", ".123456"},
-      {descriptorOf("DITX$", 1, 8, '2'), "12345", "12345."},
-      {descriptorOf("DITX$", 1, 9, 'A'), "-00.12 ab", "-00.12 ab"},
-      {descriptorOf("DITX$", 9, 5), "ABCDEFGHIJ", "IJ"},
-      {descriptorOf("DITX$", 11, 3), "ABCDEFGHIJ", ""},
-      {descriptorOf("DI2X$", 3, 2, 'A', "I100"), "..ABCDEF", "AB"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(RepoR(c.descriptor, 0, c.record), c.value) << c.descriptor;
-  S().DITX = "00012ACME";
-  S().DIPX = "99";
-  S().SETX = "01";
-  EXPECT_EQ(RepoR(T001), "012");
+  const std::tuple<std::string, const char*, const char*> cases[] = {{descriptorOf("DITX$", 3, 8, '2'), "..-0012345..", "-000123.45"},
+      {descriptorOf("DITX$", 1, 5, 'N'), "1-2-3", "-102-3"}, {descriptorOf("DITX$", 1, 6, '6'), "12345678", ".123456"},
+      {descriptorOf("DITX$", 1, 8, '2'), "12345", "12345."}, {descriptorOf("DITX$", 1, 9, 'A'), "-00.12 ab", "-00.12 ab"},
+      {descriptorOf("DITX$", 9, 5), "ABCDEFGHIJ", "IJ"}, {descriptorOf("DITX$", 11, 3), "ABCDEFGHIJ", ""}};
+  for (const auto& [descriptor, record, value] : cases) EXPECT_EQ(RepoR(descriptor, 0, record), value) << descriptor;
+  S().DITX = "00012ACME", S().DIPX = "99", S().SETX = "01";
+  EXPECT_EQ(RepoR(T001) + RepoR(S204) + RepoR(T001, 0, "99777"), "01201777");
   EXPECT_EQ(RepoRNum(P359), 99);
-  EXPECT_EQ(RepoR(S204), "01");
-  EXPECT_EQ(RepoR(T001, 0, "99777"), "777");
-  EXPECT_TRUE(dialogs.boxes().empty());
-  EXPECT_EQ(S().POSPROC, 0);
+  EXPECT_TRUE(dialogs.boxes().empty() && S().POSPROC == 0);
 }
 
 TEST_F(Repository, RepeatingGroupsLieTheirGroupWidthApart) {
@@ -64,26 +47,17 @@ TEST_F(Repository, RepeatingGroupsLieTheirGroupWidthApart) {
     std::int16_t width;
     std::vector<int> inside, outside;
   };
-  std::vector<Band> bands = {{"DICX$", 10, {101, 102, 5000}, {1, 100}},
-                             {"CONX$", 290, {101, 390}, {100, 391}},
-                             {"M77X$", 255, {256, 510, 3316, 3570}, {255, 511, 3315, 3571}},
-                             {"F24X$", 36, {42, 66}, {41, 67}},
-                             {"F24X$", 63, {762, 813}, {761, 814}},
-                             {"F24X$", 35, {}, {1076}},
-                             {"F24X$", 51, {4359, 4398}, {4358, 4399}},
-                             {"F24X$", 55, {4824, 4867}, {4823, 4868}},
-                             {"F24X$", 4, {5000}, {4999, 5001, 5093, 5430}},
-                             {"F24X$", 2, {5483}, {5482, 5484}},
-                             {"DITX$", 0, {}, {200}}};
-  for (int start = 1077; start <= 4117; start += 152) bands[5].inside.insert(bands[5].inside.end(), {start, start + 23});
-  for (int start = 1077; start <= 4117; start += 152) bands[5].outside.insert(bands[5].outside.end(), {start + 24, start + 151});
+  std::vector<Band> bands = {{"DICX$", 10, {101, 102, 5000}, {1, 100}}, {"CONX$", 290, {101, 390}, {100, 391}},
+      {"M77X$", 255, {256, 510, 3316, 3570}, {255, 511, 3315, 3571}}, {"F24X$", 36, {42, 66}, {41, 67}},
+      {"F24X$", 63, {762, 813}, {761, 814}}, {"F24X$", 35, {}, {1076}}, {"F24X$", 51, {4359, 4398}, {4358, 4399}},
+      {"F24X$", 55, {4824, 4867}, {4823, 4868}}, {"F24X$", 4, {5000}, {4999, 5001, 5093, 5430}},
+      {"F24X$", 2, {5483}, {5482, 5484}}, {"DITX$", 0, {}, {200}}};
+  for (int p = 1077; p <= 4117; p += 152) bands[5].inside.insert(bands[5].inside.end(), {p, p + 23}), bands[5].outside.push_back(p + 24);
   for (int p = 5094; p <= 5414; p += 16) bands[8].inside.push_back(p), bands[8].outside.push_back(p + 1);
   for (const Band& b : bands) {
-    for (int p : b.inside) {
-      EXPECT_EQ(RepoSpostamento(descriptorOf(b.variable, p), 3), 2 * b.width) << b.variable << " " << p;
-      EXPECT_EQ(RepoSpostamento(descriptorOf(b.variable, p), 1), 0) << b.variable << " " << p;
-    }
-    for (int p : b.outside) EXPECT_EQ(RepoSpostamento(descriptorOf(b.variable, p), 3), 0) << b.variable << " " << p;
+    for (int p : b.inside) EXPECT_EQ(RepoSpostamento(descriptorOf(b.variable, p), 3), 2 * b.width) << b.variable << p;
+    for (int p : b.inside) EXPECT_EQ(RepoSpostamento(descriptorOf(b.variable, p), 1), 0) << b.variable << p;
+    for (int p : b.outside) EXPECT_EQ(RepoSpostamento(descriptorOf(b.variable, p), 3), 0) << b.variable << p;
   }
   EXPECT_EQ(RepoSpostamento(descriptorOf("DI2X$", 5, 2, 'A', "I100"), 46), 45 * 714);
   EXPECT_EQ(RepoSpostamento(descriptorOf("DI2X$", 5, 2, 'A', "I099"), 3), 0);
