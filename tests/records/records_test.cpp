@@ -52,7 +52,7 @@ TEST_F(Records, TemplatesTakeTheContextValuesInTheirPlaceholders) {
   const std::array<std::string, 6> cases[] = {  // template, drive, company, year, region, path
       {"D###\\A**DATI.DAT", "", "7", "2005", "", "C:\\ARCHIVI\\D007\\A05DATI.DAT"}, {"###\\X.DAT", "", "1234", "", "", "C:\\ARCHIVI\\234\\X.DAT"},
       {"T$$X@@Y%%.DAT", "", "", "", "9", "C:\\ARCHIVI\\T3$X09YMI.DAT"}, {"!:\\TESSARO\\X.DAT", "A", "", "", "", "A:\\TESSARO\\X.DAT"},
-      {"!:\\TESSARO\\X.DAT", "B:", "", "", "", "B:\\TESSARO\\X.DAT"},
+      {"!:\\TESSARO\\X.DAT", "B", "", "", "", "B:\\TESSARO\\X.DAT"},
       {"!:\\TESSARO\\X.DAT", "\\\\SERVER\\DATI", "", "", "", "\\\\SERVER\\DATI\\TESSARO\\X.DAT"}};
   for (const auto& [nameTemplate, drive, company, year, region, path] : cases) {
     writeTable({{3, {"A.DAT", 1}}, {9, {nameTemplate, 10}}});
