@@ -45,6 +45,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -120,7 +122,11 @@ std::optional<double> digitsValue(std::string_view field) {
   return static_cast<double>(value);
 }
 
-std::string sixDigits(double value) { return zeroPad(decimalText(value), kRecordNumberWidth); }
+// The six-digit field of a record number from 0 to 999,999.
+void putSixDigits(char* field, double value) {
+  auto whole = static_cast<unsigned>(value);
+  for (std::size_t i = kRecordNumberWidth; i-- > 0; whole /= 10) field[i] = static_cast<char>('0' + whole % 10);
+}
 
 // The key length that record length `length` gives, or nothing when no index
 // node has that length.
@@ -154,7 +160,8 @@ class IndexFile {
         entryLength_(keyLength + kEntryOverhead),
         nodeLength_(entryLength_ * kEntriesPerNode),
         highValue_(keyLength, kHighValue),
-        records_(static_cast<double>(fileLength / nodeLength_)) {}
+        records_(static_cast<double>(fileLength / nodeLength_)),
+        reader_(number) {}
 
   std::size_t keyLength() const { return keyLength_; }
   const std::string& highValue() const { return highValue_; }
@@ -183,7 +190,8 @@ class IndexFile {
   std::string entryText(std::string_view key, char level, double number) const {
     std::string text(key);
     text += level;
-    text += sixDigits(number);
+    text.resize(entryLength_);
+    putSixDigits(text.data() + keyLength_ + kLevelDigitWidth, number);
     return text;
   }
   std::string freeEntry(char level) const { return highValue_ + level + kFreeRecordNumber; }
@@ -196,18 +204,22 @@ class IndexFile {
 
   // --- Reading and writing nodes ---
 
-  // Reads the node of `level` at `record` through the record layer (the
-  // result of the read goes to FINEARCHIVIO) and checks it: a node that
-  // could make the operation go astray is a damaged index.
-  Node read(double record, char level) const {
+  // Reads the node of `level` at `record` through the record layer into
+  // `node`, whose buffer is reused (the result of the read goes to
+  // FINEARCHIVIO), and checks it: a node that could make the operation go
+  // astray is a damaged index.
+  void read(double record, char level, Node& node) const {
     if (!(record >= 1 && record <= records())) damaged(record, "nodo fuori dal file");
-    S().FINEARCHIVIO = LEGGIREC(number_, record);
-    if (S().FINEARCHIVIO != 0) damaged(record, "fine del file");
-    Node node{S().BUFFERREC[slot_], record, level, 0, 1};
+    State& s = S();
+    s.FINEARCHIVIO = reader_.read(record);
+    if (s.FINEARCHIVIO != 0) damaged(record, "fine del file");
+    node.text.assign(s.BUFFERREC[slot_]);
+    node.record = record;
+    node.level = level;
+    node.chosen = 1;
     if (node.text.size() != nodeLength_) damaged(record, "lunghezza del nodo");
     node.used = usedEntries(node);
     check(node);
-    return node;
   }
 
   void write(const Node& node) {
@@ -310,13 +322,15 @@ class IndexFile {
     if (node.level != kRootLevel && node.used == 0) damaged(node.record, "nodo vuoto");
     const double fileRecords = node.level == kLeafLevel ? 0 : records();
     const char* text = node.text.data();
-    for (int entry = 1; entry <= node.used; ++entry) {
-      const char* fields = text + offset(entry) + keyLength_;
-      if (fields[0] != node.level) damaged(node.record, "livello errato nell'elemento " + std::to_string(entry));
-      std::optional<double> value = digitsValue(std::string_view(fields + kLevelDigitWidth, kRecordNumberWidth));
-      if (!value) damaged(node.record, "numero non di sei cifre nell'elemento " + std::to_string(entry));
-      if (node.level != kLeafLevel && !(*value >= 1 && *value <= fileRecords)) {
-        damaged(node.record, "elemento " + std::to_string(entry) + " fuori dal file");
+    if (!usedEntriesSound(node)) {
+      for (int entry = 1; entry <= node.used; ++entry) {
+        const char* fields = text + offset(entry) + keyLength_;
+        if (fields[0] != node.level) damaged(node.record, "livello errato nell'elemento " + std::to_string(entry));
+        std::optional<double> value = digitsValue(std::string_view(fields + kLevelDigitWidth, kRecordNumberWidth));
+        if (!value) damaged(node.record, "numero non di sei cifre nell'elemento " + std::to_string(entry));
+        if (node.level != kLeafLevel && !(*value >= 1 && *value <= fileRecords)) {
+          damaged(node.record, "elemento " + std::to_string(entry) + " fuori dal file");
+        }
       }
     }
     // Free entries in their exact form (the usual case) are compared at once.
@@ -327,6 +341,46 @@ class IndexFile {
       if (std::memcmp(text + offset(entry), highValue_.data(), keyLength_) != 0) {
         damaged(node.record, "elemento " + std::to_string(entry) + " usato dopo un elemento libero");
       }
+    }
+  }
+
+  // The quick form of the check of the used entries above, with no branch
+  // per entry: whether every one has the node's level digit and six digits
+  // and, above the leaves, a child inside the file. When it says no, the
+  // entries are checked one by one to name the fault.
+  bool usedEntriesSound(const Node& node) const {
+    const char* fields = node.text.data() + keyLength_;
+    const auto level = static_cast<unsigned char>(node.level);
+    bool sound = true;
+    if (node.level == kLeafLevel) {
+      for (int entry = 1; entry <= node.used; ++entry, fields += entryLength_) sound &= fieldsSound(fields, level);
+      return sound;
+    }
+    const auto bound = static_cast<unsigned>(std::min(records(), kMaxRecordNumber));
+    for (int entry = 1; entry <= node.used; ++entry, fields += entryLength_) {
+      unsigned value = 0;
+      for (std::size_t i = 1; i <= kRecordNumberWidth; ++i) value = value * 10 + (static_cast<unsigned char>(fields[i]) - 48u);
+      sound &= fieldsSound(fields, level) & (value - 1 < bound);
+    }
+    return sound;
+  }
+
+  // Whether the level digit at `fields` is `level` and the six characters
+  // after it are digits (eight bytes read from the key's last character on,
+  // all inside the entry).
+  static bool fieldsSound(const char* fields, unsigned char level) {
+    if constexpr (std::endian::native == std::endian::little) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, fields - 1, sizeof word);
+      constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F00000ULL;
+      constexpr std::uint64_t kDigitHigh = 0x3030303030300000ULL;
+      constexpr std::uint64_t kToNine = 0x0606060606060000ULL;
+      return (((word >> 8) & 0xFF) == level) & ((word & kHigh) == kDigitHigh) &
+             (((word + kToNine) & kHigh) == kDigitHigh);
+    } else {
+      bool sound = static_cast<unsigned char>(fields[0]) == level;
+      for (std::size_t i = 1; i <= kRecordNumberWidth; ++i) sound &= fields[i] >= '0' && fields[i] <= '9';
+      return sound;
     }
   }
 
@@ -349,6 +403,7 @@ class IndexFile {
   std::size_t nodeLength_;
   std::string highValue_;
   double records_;
+  mutable RecordReader reader_;
 };
 
 // --- The descent -------------------------------------------------------------
@@ -362,17 +417,21 @@ struct Path {
   bool empty = false;
 };
 
-Path descend(const IndexFile& index, std::string_view key) {
-  Path path;
-  path.root = index.read(kRootRecord, kRootLevel);
+// Reads the path of `key` into the one workspace of the process, whose node
+// buffers keep their room from call to call (the nodes themselves are read
+// anew at every call: the suite's other programs write the index).
+Path& descend(const IndexFile& index, std::string_view key) {
+  static Path path;
+  path.empty = false;
+  index.read(kRootRecord, kRootLevel, path.root);
   if (path.root.used == 0) {
     path.empty = true;
     return path;
   }
   path.root.chosen = index.choose(path.root, key);
-  path.branch = index.read(index.number(path.root, path.root.chosen), kBranchLevel);
+  index.read(index.number(path.root, path.root.chosen), kBranchLevel, path.branch);
   path.branch.chosen = index.choose(path.branch, key);
-  path.leaf = index.read(index.number(path.branch, path.branch.chosen), kLeafLevel);
+  index.read(index.number(path.branch, path.branch.chosen), kLeafLevel, path.leaf);
   path.leaf.chosen = index.choose(path.leaf, key);
   return path;
 }
@@ -384,7 +443,7 @@ bool found(const IndexFile& index, const Path& path, std::string_view key) {
 // --- The operations ----------------------------------------------------------
 
 double search(const IndexFile& index, std::string_view key) {
-  Path path = descend(index, key);
+  Path& path = descend(index, key);
   return found(index, path, key) ? index.number(path.leaf, path.leaf.chosen) : -1;
 }
 
@@ -408,7 +467,7 @@ double insert(IndexFile& index, double number, std::string_view key, double reco
   if (!validRecordNumber(record)) return refuse(kMessageBadRecord);
   if (holdsHighCharacters(key)) return refuse(kMessageBadKey);
 
-  Path path = descend(index, key);
+  Path& path = descend(index, key);
   if (found(index, path, key)) return -1;
   if (path.empty) {
     writeFirstPath(index, key, record);
@@ -453,7 +512,7 @@ double insert(IndexFile& index, double number, std::string_view key, double reco
 }
 
 double remove(IndexFile& index, std::string_view key) {
-  Path path = descend(index, key);
+  Path& path = descend(index, key);
   if (!found(index, path, key)) return -1;
   Node& leaf = path.leaf;
   Node& branch = path.branch;
@@ -487,7 +546,7 @@ double remove(IndexFile& index, std::string_view key) {
 // climbing to the next second-level entry or root entry when a node is done
 // and continuing from the first entry of the node read below.
 double next(const IndexFile& index, std::string_view key) {
-  Path path = descend(index, key);
+  Path& path = descend(index, key);
   S().CHIAVEISAM = index.highValue();
   if (path.empty) return kIsamNoNextKey;
   Node& root = path.root;
@@ -503,10 +562,10 @@ double next(const IndexFile& index, std::string_view key) {
     if (branch.chosen > branch.used) {
       ++root.chosen;
       if (root.chosen > root.used) return kIsamNoNextKey;
-      branch = index.read(index.number(root, root.chosen), kBranchLevel);
+      index.read(index.number(root, root.chosen), kBranchLevel, branch);
       branch.chosen = 1;
     }
-    leaf = index.read(index.number(branch, branch.chosen), kLeafLevel);
+    index.read(index.number(branch, branch.chosen), kLeafLevel, leaf);
     leaf.chosen = 1;
   }
 }
