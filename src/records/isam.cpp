@@ -344,44 +344,71 @@ class IndexFile {
     }
   }
 
-  // The quick form of the check of the used entries above, with no branch
-  // per entry: whether every one has the node's level digit and six digits
-  // and, above the leaves, a child inside the file. When it says no, the
+  // The quick form of the check of the used entries above: whether every
+  // one has the node's level digit and six digits and, above the leaves, a
+  // child inside the file. It branches on nothing but the node's size, so
+  // that the compiler can check many bytes at once; when it says no, the
   // entries are checked one by one to name the fault.
   bool usedEntriesSound(const Node& node) const {
-    const char* fields = node.text.data() + keyLength_;
+    const FieldMasks& masks = fieldMasks();
+    const auto* text = reinterpret_cast<const unsigned char*>(node.text.data());
+    const auto* levelMask = reinterpret_cast<const unsigned char*>(masks.level.data());
+    const auto* digitMask = reinterpret_cast<const unsigned char*>(masks.digit.data());
     const auto level = static_cast<unsigned char>(node.level);
-    bool sound = true;
-    if (node.level == kLeafLevel) {
-      for (int entry = 1; entry <= node.used; ++entry, fields += entryLength_) sound &= fieldsSound(fields, level);
-      return sound;
+    unsigned char bad = 0;
+    for (std::size_t i = 0, end = offset(node.used + 1); i < end; ++i) {
+      const unsigned char byte = text[i];
+      const unsigned char nonDigit = static_cast<unsigned char>(byte - '0') > 9 ? 0xFF : 0;
+      bad |= static_cast<unsigned char>((levelMask[i] & (byte ^ level)) | (digitMask[i] & nonDigit));
     }
-    const auto bound = static_cast<unsigned>(std::min(records(), kMaxRecordNumber));
-    for (int entry = 1; entry <= node.used; ++entry, fields += entryLength_) {
-      unsigned value = 0;
-      for (std::size_t i = 1; i <= kRecordNumberWidth; ++i) value = value * 10 + (static_cast<unsigned char>(fields[i]) - 48u);
-      sound &= fieldsSound(fields, level) & (value - 1 < bound);
+    if (bad != 0) return false;
+    if (node.level == kLeafLevel) return true;
+    // Above the leaves, the numbers (digits by now) compare as text: from
+    // "000001" to the number of nodes in the file.
+    const std::uint64_t bound = numberText(std::min(records(), kMaxRecordNumber));
+    const std::uint64_t one = numberText(1);
+    bool sound = true;
+    for (int entry = 1; entry <= node.used; ++entry) {
+      std::uint64_t number = 0;
+      for (std::size_t i = 0; i < kRecordNumberWidth; ++i) {
+        number = number << 8 | text[offset(entry) + keyLength_ + kLevelDigitWidth + i];
+      }
+      sound &= (number >= one) & (number <= bound);
     }
     return sound;
   }
 
-  // Whether the level digit at `fields` is `level` and the six characters
-  // after it are digits (eight bytes read from the key's last character on,
-  // all inside the entry).
-  static bool fieldsSound(const char* fields, unsigned char level) {
-    if constexpr (std::endian::native == std::endian::little) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, fields - 1, sizeof word);
-      constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F00000ULL;
-      constexpr std::uint64_t kDigitHigh = 0x3030303030300000ULL;
-      constexpr std::uint64_t kToNine = 0x0606060606060000ULL;
-      return (((word >> 8) & 0xFF) == level) & ((word & kHigh) == kDigitHigh) &
-             (((word + kToNine) & kHigh) == kDigitHigh);
-    } else {
-      bool sound = static_cast<unsigned char>(fields[0]) == level;
-      for (std::size_t i = 1; i <= kRecordNumberWidth; ++i) sound &= fields[i] >= '0' && fields[i] <= '9';
-      return sound;
+  // The six characters of the record number `value` (0 to 999,999) as one
+  // number that orders as the text does.
+  static std::uint64_t numberText(double value) {
+    char field[kRecordNumberWidth];
+    putSixDigits(field, value);
+    std::uint64_t text = 0;
+    for (char c : field) text = text << 8 | static_cast<unsigned char>(c);
+    return text;
+  }
+
+  // For each byte of a node: 0xFF where an entry's level digit stands (in
+  // `level`) or one of its six digits (in `digit`), 0 elsewhere; made once
+  // per key length.
+  struct FieldMasks {
+    std::string level;
+    std::string digit;
+  };
+  const FieldMasks& fieldMasks() const {
+    static std::size_t madeFor = 0;
+    static FieldMasks masks;
+    if (madeFor != keyLength_) {
+      masks.level.assign(nodeLength_, '\0');
+      masks.digit.assign(nodeLength_, '\0');
+      for (int entry = 1; entry <= kEntriesPerNode; ++entry) {
+        const std::size_t fields = offset(entry) + keyLength_;
+        masks.level[fields] = '\xFF';
+        for (std::size_t i = 1; i <= kRecordNumberWidth; ++i) masks.digit[fields + i] = '\xFF';
+      }
+      madeFor = keyLength_;
     }
+    return masks;
   }
 
   // A node of nothing but free entries of `level`, made once per key length.
