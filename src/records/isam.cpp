@@ -333,10 +333,17 @@ class IndexFile {
         }
       }
     }
-    // Free entries in their exact form (the usual case) are compared at once.
+    // Free entries in their exact form (the usual case) are compared at
+    // once: the first with the free entry, every later one with the one
+    // before it.
     const std::size_t freeFrom = offset(node.used + 1);
-    const std::string& empty = emptyNode(node.level);
-    if (std::memcmp(text + freeFrom, empty.data() + freeFrom, nodeLength_ - freeFrom) == 0) return;
+    if (freeFrom == nodeLength_) return;
+    const char* free = text + freeFrom;
+    if (std::memcmp(free, highValue_.data(), keyLength_) == 0 && free[keyLength_] == node.level &&
+        std::memcmp(free + keyLength_ + kLevelDigitWidth, kFreeRecordNumber, kRecordNumberWidth) == 0 &&
+        std::memcmp(free, free + entryLength_, nodeLength_ - freeFrom - entryLength_) == 0) {
+      return;
+    }
     for (int entry = node.used + 1; entry <= kEntriesPerNode; ++entry) {
       if (std::memcmp(text + offset(entry), highValue_.data(), keyLength_) != 0) {
         damaged(node.record, "elemento " + std::to_string(entry) + " usato dopo un elemento libero");
@@ -411,17 +418,6 @@ class IndexFile {
     return masks;
   }
 
-  // A node of nothing but free entries of `level`, made once per key length.
-  const std::string& emptyNode(char level) const {
-    static std::size_t madeFor = 0;
-    static std::array<std::string, 3> empty;
-    if (madeFor != keyLength_) {
-      for (char l : {kRootLevel, kBranchLevel, kLeafLevel}) empty[levelSlot(l)] = buildNode(l, 0, {}).text;
-      madeFor = keyLength_;
-    }
-    return empty[levelSlot(level)];
-  }
-  static std::size_t levelSlot(char level) { return static_cast<std::size_t>(level - kRootLevel); }
 
   double number_;
   int slot_;
