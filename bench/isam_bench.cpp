@@ -1,19 +1,25 @@
 // The ISAM operations over an employee index of 100,000 ten-character keys,
 // beside the floor that a search cannot beat: three plain reads of one node
-// (2,176 bytes) each, at the offsets a search reads.
+// (2,176 bytes) each, at the offsets a search reads; beside the floor of an
+// insertion: its own reads and writes done plainly; and beside SQLite doing
+// the same work on a table of the same keys.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sqlite3.h>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/state.h"
+#include "core/trail.h"
 #include "platform/files.h"
 #include "records/files.h"
 #include "records/isam.h"
@@ -64,6 +70,40 @@ std::vector<double> searchPath(const std::string& key) {
   return records;
 }
 
+// One node read or written by an insertion, as its trail names it.
+struct NodeAccess {
+  bool write;
+  std::uint64_t offset;
+};
+
+// The node reads and writes of an insertion of `key`, in order, taken from
+// the trail names recorded after a mark; the key is deleted again.
+std::vector<NodeAccess> insertAccesses(const std::string& key) {
+  vt::REGISTRAPROC("MARK");
+  if (vt::ISAM(kIndexFile, key, vt::kIsamInsert, 1) != 0) throw std::runtime_error("insert refused " + key);
+  std::vector<NodeAccess> accesses;
+  for (int slot = S().POSPROC, step = 0; step < vt::kTrailSlots; ++step) {
+    const std::string& name = S().ULTIMEPROC[slot];
+    if (name == "MARK") break;
+    const auto record = static_cast<std::uint64_t>(std::stod(name.substr(name.find('-') + 1)));
+    accesses.insert(accesses.begin(), NodeAccess{name.rfind("SCRIVIREC", 0) == 0, (record - 1) * kNodeLength});
+    slot = slot == 1 ? vt::kTrailSlots : slot - 1;
+  }
+  vt::ISAM(kIndexFile, key, vt::kIsamDelete);
+  return accesses;
+}
+
+// Keys inserted (and deleted again) by the insertion benchmarks: the first
+// of the absent keys.
+constexpr std::size_t kInsertedKeys = 20000;
+
+// Stops on an SQLite error.
+void checkSqlite(int result, sqlite3* db) {
+  if (result != SQLITE_OK && result != SQLITE_ROW && result != SQLITE_DONE) {
+    throw std::runtime_error(std::string("sqlite: ") + sqlite3_errmsg(db));
+  }
+}
+
 // A temporary archives folder with the index of 100,000 keys, built once
 // through the ISAM insertion itself, and the searched keys in random order.
 class Installation {
@@ -76,7 +116,9 @@ class Installation {
   std::vector<std::string> presentKeys;
   std::vector<std::string> absentKeys;
   std::vector<std::vector<double>> paths;
+  std::vector<std::vector<NodeAccess>> insertions;
   std::string indexPath;
+  sqlite3* db = nullptr;
 
  private:
   Installation() {
@@ -103,9 +145,36 @@ class Installation {
     }
     std::shuffle(presentKeys.begin(), presentKeys.end(), std::mt19937(54321));
     for (const std::string& key : presentKeys) paths.push_back(searchPath(key));
+    for (std::size_t i = 0; i < kInsertedKeys; ++i) insertions.push_back(insertAccesses(absentKeys[i]));
+    buildTable(order);
+  }
+
+  // The same keys with their record numbers in an SQLite table, key as the
+  // primary key, inserted in the same order. The database is a file beside
+  // the index, shared as the index is (normal locking, rollback journal);
+  // like the index it is not synchronised to the disk at every change.
+  void buildTable(const std::vector<std::uint64_t>& order) {
+    checkSqlite(sqlite3_open((folder_ + "/bench.sqlite").c_str(), &db), db);
+    checkSqlite(sqlite3_exec(db, "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr), db);
+    checkSqlite(sqlite3_exec(db, "CREATE TABLE employees (key TEXT PRIMARY KEY, record INTEGER NOT NULL) WITHOUT ROWID",
+                             nullptr, nullptr, nullptr),
+                db);
+    checkSqlite(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
+    sqlite3_stmt* insert = nullptr;
+    checkSqlite(sqlite3_prepare_v2(db, "INSERT INTO employees VALUES (?, ?)", -1, &insert, nullptr), db);
+    for (std::uint64_t i : order) {
+      const std::string key = keyOf(2 * i);
+      sqlite3_bind_text(insert, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+      sqlite3_bind_int64(insert, 2, static_cast<sqlite3_int64>(i));
+      checkSqlite(sqlite3_step(insert), db);
+      sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    checkSqlite(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
   }
 
   ~Installation() {
+    sqlite3_close(db);
     vt::CHIUDIFILE(0);
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
@@ -124,20 +193,49 @@ void BM_Search(benchmark::State& state) {
 }
 BENCHMARK(BM_Search);
 
-// Insert of an absent key; the key is deleted again outside the timing, so
-// the index keeps its 100,000 keys.
+// Insert of absent keys; the keys are deleted again outside the timing,
+// a thousand at a time, so the index keeps its 100,000 keys.
+constexpr std::size_t kInsertBatch = 1000;
+
 void BM_Insert(benchmark::State& state) {
   Installation& in = Installation::get();
   std::size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(vt::ISAM(kIndexFile, in.absentKeys[i], vt::kIsamInsert, 1));
-    state.PauseTiming();
-    vt::ISAM(kIndexFile, in.absentKeys[i], vt::kIsamDelete);
-    state.ResumeTiming();
-    i = (i + 1) % in.absentKeys.size();
+    if (++i % kInsertBatch == 0) {
+      state.PauseTiming();
+      for (std::size_t k = i - kInsertBatch; k < i; ++k) vt::ISAM(kIndexFile, in.absentKeys[k], vt::kIsamDelete);
+      i %= kInsertedKeys;
+      state.ResumeTiming();
+    }
   }
+  for (std::size_t k = i - i % kInsertBatch; k < i; ++k) vt::ISAM(kIndexFile, in.absentKeys[k], vt::kIsamDelete);
 }
 BENCHMARK(BM_Insert);
+
+// The floor of an insertion: the node reads and writes it makes, done as
+// plain reads and writes of the file (each write puts back the bytes the
+// file holds there, so the index does not change).
+void BM_InsertPlainReadsWrites(benchmark::State& state) {
+  Installation& in = Installation::get();
+  const int fd = ::open(in.indexPath.c_str(), O_RDWR);
+  std::string image(std::filesystem::file_size(in.indexPath), ' ');
+  if (::pread(fd, image.data(), image.size(), 0) != static_cast<ssize_t>(image.size())) state.SkipWithError("read");
+  std::string buffer(kNodeLength, ' ');
+  std::size_t i = 0;
+  for (auto _ : state) {
+    for (const NodeAccess& access : in.insertions[i]) {
+      if (access.write) {
+        benchmark::DoNotOptimize(::pwrite(fd, image.data() + access.offset, kNodeLength, static_cast<off_t>(access.offset)));
+      } else {
+        benchmark::DoNotOptimize(::pread(fd, buffer.data(), kNodeLength, static_cast<off_t>(access.offset)));
+      }
+    }
+    i = (i + 1) % in.insertions.size();
+  }
+  ::close(fd);
+}
+BENCHMARK(BM_InsertPlainReadsWrites);
 
 void BM_NextKey(benchmark::State& state) {
   Installation& in = Installation::get();
@@ -148,6 +246,108 @@ void BM_NextKey(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_NextKey);
+
+void BM_SearchAbsent(benchmark::State& state) {
+  Installation& in = Installation::get();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(vt::ISAM(kIndexFile, in.absentKeys[i], vt::kIsamSearch));
+    i = (i + 1) % in.absentKeys.size();
+  }
+}
+BENCHMARK(BM_SearchAbsent);
+
+// The ordered walk: each next key from the key the previous call found,
+// starting again from the lowest key at the end.
+void BM_NextKeyWalk(benchmark::State& state) {
+  Installation::get();
+  std::string key(kKeyLength, '0');
+  for (auto _ : state) {
+    if (vt::ISAM(kIndexFile, key, vt::kIsamNext) == vt::kIsamNoNextKey) {
+      key.assign(kKeyLength, '0');
+    } else {
+      key = S().CHIAVEISAM;
+    }
+  }
+}
+BENCHMARK(BM_NextKeyWalk);
+
+// --- SQLite, the same work ---------------------------------------------------
+
+// Looks up every key of `keys` in turn with one prepared statement.
+void sqliteLookups(benchmark::State& state, const std::vector<std::string>& keys) {
+  sqlite3* db = Installation::get().db;
+  sqlite3_stmt* select = nullptr;
+  checkSqlite(sqlite3_prepare_v2(db, "SELECT record FROM employees WHERE key = ?", -1, &select, nullptr), db);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    sqlite3_bind_text(select, 1, keys[i].data(), static_cast<int>(keys[i].size()), SQLITE_STATIC);
+    const int result = sqlite3_step(select);
+    benchmark::DoNotOptimize(result == SQLITE_ROW ? sqlite3_column_int64(select, 0) : -1);
+    sqlite3_reset(select);
+    i = (i + 1) % keys.size();
+  }
+  sqlite3_finalize(select);
+}
+
+void BM_SqliteSearch(benchmark::State& state) { sqliteLookups(state, Installation::get().presentKeys); }
+BENCHMARK(BM_SqliteSearch);
+
+void BM_SqliteSearchAbsent(benchmark::State& state) { sqliteLookups(state, Installation::get().absentKeys); }
+BENCHMARK(BM_SqliteSearchAbsent);
+
+void BM_SqliteInsert(benchmark::State& state) {
+  Installation& in = Installation::get();
+  sqlite3* db = in.db;
+  sqlite3_stmt* insert = nullptr;
+  sqlite3_stmt* remove = nullptr;
+  checkSqlite(sqlite3_prepare_v2(db, "INSERT INTO employees VALUES (?, 1)", -1, &insert, nullptr), db);
+  checkSqlite(sqlite3_prepare_v2(db, "DELETE FROM employees WHERE key = ?", -1, &remove, nullptr), db);
+  auto removeKeys = [&](std::size_t from, std::size_t to) {
+    for (std::size_t k = from; k < to; ++k) {
+      sqlite3_bind_text(remove, 1, in.absentKeys[k].data(), static_cast<int>(kKeyLength), SQLITE_STATIC);
+      checkSqlite(sqlite3_step(remove), db);
+      sqlite3_reset(remove);
+    }
+  };
+  std::size_t i = 0;
+  for (auto _ : state) {
+    sqlite3_bind_text(insert, 1, in.absentKeys[i].data(), static_cast<int>(kKeyLength), SQLITE_STATIC);
+    checkSqlite(sqlite3_step(insert), db);
+    sqlite3_reset(insert);
+    if (++i % kInsertBatch == 0) {
+      state.PauseTiming();
+      removeKeys(i - kInsertBatch, i);
+      i %= kInsertedKeys;
+      state.ResumeTiming();
+    }
+  }
+  removeKeys(i - i % kInsertBatch, i);
+  sqlite3_finalize(insert);
+  sqlite3_finalize(remove);
+}
+BENCHMARK(BM_SqliteInsert);
+
+void BM_SqliteNextKeyWalk(benchmark::State& state) {
+  sqlite3* db = Installation::get().db;
+  sqlite3_stmt* next = nullptr;
+  checkSqlite(sqlite3_prepare_v2(db, "SELECT key, record FROM employees WHERE key > ? ORDER BY key LIMIT 1", -1, &next,
+                                 nullptr),
+              db);
+  std::string key(kKeyLength, '0');
+  for (auto _ : state) {
+    sqlite3_bind_text(next, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(next) == SQLITE_ROW) {
+      key.assign(reinterpret_cast<const char*>(sqlite3_column_text(next, 0)), kKeyLength);
+      benchmark::DoNotOptimize(sqlite3_column_int64(next, 1));
+    } else {
+      key.assign(kKeyLength, '0');
+    }
+    sqlite3_reset(next);
+  }
+  sqlite3_finalize(next);
+}
+BENCHMARK(BM_SqliteNextKeyWalk);
 
 // The floor: the three node reads of a search, as plain reads of the file.
 void BM_ThreePlainReads(benchmark::State& state) {

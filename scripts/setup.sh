@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libsqlite3-dev
   clang libclang-rt-dev
   xvfb xauth fonts-dejavu-core fonts-liberation
   dpkg-dev file lintian desktop-file-utils man-db

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/failure.h"
 
@@ -37,6 +38,64 @@ class Table {
   std::array<T, static_cast<std::size_t>(Hi - Lo + 1)> values_{};
 };
 
+// Builds into `out` the trail name of a record procedure from what it kept.
+using TrailNameBuilder = void (*)(std::string& out, const char* procedure, double number, double record);
+
+// The ring of the last procedure names, slots Lo to Hi. A slot holds a name,
+// or what a record procedure needs to build its name (procedure, file
+// number, record number); the name is built when the slot is first read, so
+// a procedure entered thousands of times a second pays for no text it never
+// shows. Reading a slot always gives the whole name. An index outside the
+// range is run-time failure 9.
+// What a record procedure keeps to build its trail name later.
+struct PendingName {
+  TrailNameBuilder build = nullptr;
+  const char* procedure = nullptr;
+  double number = 0;
+  double record = 0;
+};
+
+template <int Lo, int Hi>
+class TrailRing {
+ public:
+  const std::string& operator[](int index) const {
+    const Slot& s = slots_[slot(index)];
+    if (s.pending.build != nullptr) {
+      s.pending.build(s.text, s.pending.procedure, s.pending.number, s.pending.record);
+      s.pending.build = nullptr;
+    }
+    return s.text;
+  }
+
+  void set(int index, std::string_view name) {
+    Slot& s = slots_[slot(index)];
+    s.text.assign(name);
+    s.pending.build = nullptr;
+  }
+
+  // `pending.procedure` must outlive the slot (a string literal).
+  void setPending(int index, const PendingName& pending) { slots_[slot(index)].pending = pending; }
+
+  // What slot `index` keeps to build its name, or null when it holds the name.
+  const PendingName* pendingAt(int index) const {
+    const Slot& s = slots_[slot(index)];
+    return s.pending.build != nullptr ? &s.pending : nullptr;
+  }
+
+ private:
+  struct Slot {
+    mutable std::string text;
+    mutable PendingName pending;
+  };
+
+  static std::size_t slot(int index) {
+    if (index < Lo || index > Hi) raiseFailure(err::kSubscriptOutOfRange, std::to_string(index));
+    return static_cast<std::size_t>(index - Lo);
+  }
+
+  std::array<Slot, static_cast<std::size_t>(Hi - Lo + 1)> slots_{};
+};
+
 // Highest file number of the suite; the file tables are indexed 0 to this.
 inline constexpr int kMaxFileNumber = 600;
 // Size of the procedure trail ring (slots 1 to 10; slot 0 is never written).
@@ -60,7 +119,7 @@ struct State {
   double FINEARCHIVIO = 0;
 
   // Procedure trail: the last ten procedure names entered.
-  Table<std::string, 0, kTrailSlots> ULTIMEPROC;
+  TrailRing<0, kTrailSlots> ULTIMEPROC;
   std::int16_t POSPROC = 0;
 
   // Installation: archives directory, programs directory, task number.

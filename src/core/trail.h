@@ -21,12 +21,21 @@
 #include <utility>
 
 #include "core/failure.h"
+#include "core/state.h"
 
 namespace vt {
 
 // Records `name` in the ring of the last ten procedure names. A name equal
 // to the most recent one is not recorded again.
 void REGISTRAPROC(std::string_view name);
+
+// Records the name that `build` makes of `procedure`, `number` and `record`
+// (for a record procedure, "LEGGIREC (7-12)"), building it only when the
+// trail is read; the ring behaves exactly as if the name had been recorded.
+// `procedure` must be a string literal. The name must begin with it, and
+// one builder must give different names to different procedures and to
+// distinct whole values below 10^15.
+void REGISTRAPROC(TrailNameBuilder build, const char* procedure, double number, double record);
 
 enum class TrapOutcome { kRetry, kSkip };
 

@@ -45,6 +45,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -120,7 +122,11 @@ std::optional<double> digitsValue(std::string_view field) {
   return static_cast<double>(value);
 }
 
-std::string sixDigits(double value) { return zeroPad(decimalText(value), kRecordNumberWidth); }
+// The six-digit field of a record number from 0 to 999,999.
+void putSixDigits(char* field, double value) {
+  auto whole = static_cast<unsigned>(value);
+  for (std::size_t i = kRecordNumberWidth; i-- > 0; whole /= 10) field[i] = static_cast<char>('0' + whole % 10);
+}
 
 // The key length that record length `length` gives, or nothing when no index
 // node has that length.
@@ -154,7 +160,8 @@ class IndexFile {
         entryLength_(keyLength + kEntryOverhead),
         nodeLength_(entryLength_ * kEntriesPerNode),
         highValue_(keyLength, kHighValue),
-        records_(static_cast<double>(fileLength / nodeLength_)) {}
+        records_(static_cast<double>(fileLength / nodeLength_)),
+        reader_(number) {}
 
   std::size_t keyLength() const { return keyLength_; }
   const std::string& highValue() const { return highValue_; }
@@ -183,7 +190,8 @@ class IndexFile {
   std::string entryText(std::string_view key, char level, double number) const {
     std::string text(key);
     text += level;
-    text += sixDigits(number);
+    text.resize(entryLength_);
+    putSixDigits(text.data() + keyLength_ + kLevelDigitWidth, number);
     return text;
   }
   std::string freeEntry(char level) const { return highValue_ + level + kFreeRecordNumber; }
@@ -196,18 +204,22 @@ class IndexFile {
 
   // --- Reading and writing nodes ---
 
-  // Reads the node of `level` at `record` through the record layer (the
-  // result of the read goes to FINEARCHIVIO) and checks it: a node that
-  // could make the operation go astray is a damaged index.
-  Node read(double record, char level) const {
+  // Reads the node of `level` at `record` through the record layer into
+  // `node`, whose buffer is reused (the result of the read goes to
+  // FINEARCHIVIO), and checks it: a node that could make the operation go
+  // astray is a damaged index.
+  void read(double record, char level, Node& node) const {
     if (!(record >= 1 && record <= records())) damaged(record, "nodo fuori dal file");
-    S().FINEARCHIVIO = LEGGIREC(number_, record);
-    if (S().FINEARCHIVIO != 0) damaged(record, "fine del file");
-    Node node{S().BUFFERREC[slot_], record, level, 0, 1};
+    State& s = S();
+    s.FINEARCHIVIO = reader_.read(record);
+    if (s.FINEARCHIVIO != 0) damaged(record, "fine del file");
+    node.text.assign(s.BUFFERREC[slot_]);
+    node.record = record;
+    node.level = level;
+    node.chosen = 1;
     if (node.text.size() != nodeLength_) damaged(record, "lunghezza del nodo");
     node.used = usedEntries(node);
     check(node);
-    return node;
   }
 
   void write(const Node& node) {
@@ -310,19 +322,28 @@ class IndexFile {
     if (node.level != kRootLevel && node.used == 0) damaged(node.record, "nodo vuoto");
     const double fileRecords = node.level == kLeafLevel ? 0 : records();
     const char* text = node.text.data();
-    for (int entry = 1; entry <= node.used; ++entry) {
-      const char* fields = text + offset(entry) + keyLength_;
-      if (fields[0] != node.level) damaged(node.record, "livello errato nell'elemento " + std::to_string(entry));
-      std::optional<double> value = digitsValue(std::string_view(fields + kLevelDigitWidth, kRecordNumberWidth));
-      if (!value) damaged(node.record, "numero non di sei cifre nell'elemento " + std::to_string(entry));
-      if (node.level != kLeafLevel && !(*value >= 1 && *value <= fileRecords)) {
-        damaged(node.record, "elemento " + std::to_string(entry) + " fuori dal file");
+    if (!usedEntriesSound(node)) {
+      for (int entry = 1; entry <= node.used; ++entry) {
+        const char* fields = text + offset(entry) + keyLength_;
+        if (fields[0] != node.level) damaged(node.record, "livello errato nell'elemento " + std::to_string(entry));
+        std::optional<double> value = digitsValue(std::string_view(fields + kLevelDigitWidth, kRecordNumberWidth));
+        if (!value) damaged(node.record, "numero non di sei cifre nell'elemento " + std::to_string(entry));
+        if (node.level != kLeafLevel && !(*value >= 1 && *value <= fileRecords)) {
+          damaged(node.record, "elemento " + std::to_string(entry) + " fuori dal file");
+        }
       }
     }
-    // Free entries in their exact form (the usual case) are compared at once.
+    // Free entries in their exact form (the usual case) are compared at
+    // once: the first with the free entry, every later one with the one
+    // before it.
     const std::size_t freeFrom = offset(node.used + 1);
-    const std::string& empty = emptyNode(node.level);
-    if (std::memcmp(text + freeFrom, empty.data() + freeFrom, nodeLength_ - freeFrom) == 0) return;
+    if (freeFrom == nodeLength_) return;
+    const char* free = text + freeFrom;
+    if (std::memcmp(free, highValue_.data(), keyLength_) == 0 && free[keyLength_] == node.level &&
+        std::memcmp(free + keyLength_ + kLevelDigitWidth, kFreeRecordNumber, kRecordNumberWidth) == 0 &&
+        std::memcmp(free, free + entryLength_, nodeLength_ - freeFrom - entryLength_) == 0) {
+      return;
+    }
     for (int entry = node.used + 1; entry <= kEntriesPerNode; ++entry) {
       if (std::memcmp(text + offset(entry), highValue_.data(), keyLength_) != 0) {
         damaged(node.record, "elemento " + std::to_string(entry) + " usato dopo un elemento libero");
@@ -330,17 +351,73 @@ class IndexFile {
     }
   }
 
-  // A node of nothing but free entries of `level`, made once per key length.
-  const std::string& emptyNode(char level) const {
+  // The quick form of the check of the used entries above: whether every
+  // one has the node's level digit and six digits and, above the leaves, a
+  // child inside the file. It branches on nothing but the node's size, so
+  // that the compiler can check many bytes at once; when it says no, the
+  // entries are checked one by one to name the fault.
+  bool usedEntriesSound(const Node& node) const {
+    const FieldMasks& masks = fieldMasks();
+    const auto* text = reinterpret_cast<const unsigned char*>(node.text.data());
+    const auto* levelMask = reinterpret_cast<const unsigned char*>(masks.level.data());
+    const auto* digitMask = reinterpret_cast<const unsigned char*>(masks.digit.data());
+    const auto level = static_cast<unsigned char>(node.level);
+    unsigned char bad = 0;
+    for (std::size_t i = 0, end = offset(node.used + 1); i < end; ++i) {
+      const unsigned char byte = text[i];
+      const unsigned char nonDigit = static_cast<unsigned char>(byte - '0') > 9 ? 0xFF : 0;
+      bad |= static_cast<unsigned char>((levelMask[i] & (byte ^ level)) | (digitMask[i] & nonDigit));
+    }
+    if (bad != 0) return false;
+    if (node.level == kLeafLevel) return true;
+    // Above the leaves, the numbers (digits by now) compare as text: from
+    // "000001" to the number of nodes in the file.
+    const std::uint64_t bound = numberText(std::min(records(), kMaxRecordNumber));
+    const std::uint64_t one = numberText(1);
+    bool sound = true;
+    for (int entry = 1; entry <= node.used; ++entry) {
+      std::uint64_t number = 0;
+      for (std::size_t i = 0; i < kRecordNumberWidth; ++i) {
+        number = number << 8 | text[offset(entry) + keyLength_ + kLevelDigitWidth + i];
+      }
+      sound &= (number >= one) & (number <= bound);
+    }
+    return sound;
+  }
+
+  // The six characters of the record number `value` (0 to 999,999) as one
+  // number that orders as the text does.
+  static std::uint64_t numberText(double value) {
+    char field[kRecordNumberWidth];
+    putSixDigits(field, value);
+    std::uint64_t text = 0;
+    for (char c : field) text = text << 8 | static_cast<unsigned char>(c);
+    return text;
+  }
+
+  // For each byte of a node: 0xFF where an entry's level digit stands (in
+  // `level`) or one of its six digits (in `digit`), 0 elsewhere; made once
+  // per key length.
+  struct FieldMasks {
+    std::string level;
+    std::string digit;
+  };
+  const FieldMasks& fieldMasks() const {
     static std::size_t madeFor = 0;
-    static std::array<std::string, 3> empty;
+    static FieldMasks masks;
     if (madeFor != keyLength_) {
-      for (char l : {kRootLevel, kBranchLevel, kLeafLevel}) empty[levelSlot(l)] = buildNode(l, 0, {}).text;
+      masks.level.assign(nodeLength_, '\0');
+      masks.digit.assign(nodeLength_, '\0');
+      for (int entry = 1; entry <= kEntriesPerNode; ++entry) {
+        const std::size_t fields = offset(entry) + keyLength_;
+        masks.level[fields] = '\xFF';
+        for (std::size_t i = 1; i <= kRecordNumberWidth; ++i) masks.digit[fields + i] = '\xFF';
+      }
       madeFor = keyLength_;
     }
-    return empty[levelSlot(level)];
+    return masks;
   }
-  static std::size_t levelSlot(char level) { return static_cast<std::size_t>(level - kRootLevel); }
+
 
   double number_;
   int slot_;
@@ -349,6 +426,7 @@ class IndexFile {
   std::size_t nodeLength_;
   std::string highValue_;
   double records_;
+  mutable RecordReader reader_;
 };
 
 // --- The descent -------------------------------------------------------------
@@ -362,17 +440,21 @@ struct Path {
   bool empty = false;
 };
 
-Path descend(const IndexFile& index, std::string_view key) {
-  Path path;
-  path.root = index.read(kRootRecord, kRootLevel);
+// Reads the path of `key` into the one workspace of the process, whose node
+// buffers keep their room from call to call (the nodes themselves are read
+// anew at every call: the suite's other programs write the index).
+Path& descend(const IndexFile& index, std::string_view key) {
+  static Path path;
+  path.empty = false;
+  index.read(kRootRecord, kRootLevel, path.root);
   if (path.root.used == 0) {
     path.empty = true;
     return path;
   }
   path.root.chosen = index.choose(path.root, key);
-  path.branch = index.read(index.number(path.root, path.root.chosen), kBranchLevel);
+  index.read(index.number(path.root, path.root.chosen), kBranchLevel, path.branch);
   path.branch.chosen = index.choose(path.branch, key);
-  path.leaf = index.read(index.number(path.branch, path.branch.chosen), kLeafLevel);
+  index.read(index.number(path.branch, path.branch.chosen), kLeafLevel, path.leaf);
   path.leaf.chosen = index.choose(path.leaf, key);
   return path;
 }
@@ -384,7 +466,7 @@ bool found(const IndexFile& index, const Path& path, std::string_view key) {
 // --- The operations ----------------------------------------------------------
 
 double search(const IndexFile& index, std::string_view key) {
-  Path path = descend(index, key);
+  Path& path = descend(index, key);
   return found(index, path, key) ? index.number(path.leaf, path.leaf.chosen) : -1;
 }
 
@@ -408,7 +490,7 @@ double insert(IndexFile& index, double number, std::string_view key, double reco
   if (!validRecordNumber(record)) return refuse(kMessageBadRecord);
   if (holdsHighCharacters(key)) return refuse(kMessageBadKey);
 
-  Path path = descend(index, key);
+  Path& path = descend(index, key);
   if (found(index, path, key)) return -1;
   if (path.empty) {
     writeFirstPath(index, key, record);
@@ -453,7 +535,7 @@ double insert(IndexFile& index, double number, std::string_view key, double reco
 }
 
 double remove(IndexFile& index, std::string_view key) {
-  Path path = descend(index, key);
+  Path& path = descend(index, key);
   if (!found(index, path, key)) return -1;
   Node& leaf = path.leaf;
   Node& branch = path.branch;
@@ -487,7 +569,7 @@ double remove(IndexFile& index, std::string_view key) {
 // climbing to the next second-level entry or root entry when a node is done
 // and continuing from the first entry of the node read below.
 double next(const IndexFile& index, std::string_view key) {
-  Path path = descend(index, key);
+  Path& path = descend(index, key);
   S().CHIAVEISAM = index.highValue();
   if (path.empty) return kIsamNoNextKey;
   Node& root = path.root;
@@ -503,10 +585,10 @@ double next(const IndexFile& index, std::string_view key) {
     if (branch.chosen > branch.used) {
       ++root.chosen;
       if (root.chosen > root.used) return kIsamNoNextKey;
-      branch = index.read(index.number(root, root.chosen), kBranchLevel);
+      index.read(index.number(root, root.chosen), kBranchLevel, branch);
       branch.chosen = 1;
     }
-    leaf = index.read(index.number(branch, branch.chosen), kLeafLevel);
+    index.read(index.number(branch, branch.chosen), kLeafLevel, leaf);
     leaf.chosen = 1;
   }
 }

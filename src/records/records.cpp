@@ -25,8 +25,9 @@ std::vector<bool>& writtenFiles() {
 // the suite can have.
 constexpr double kMaxRecordNumber = 2147483647.0;
 
-std::string recordTrailName(const char* procedure, double number, double record) {
-  return std::string(procedure) + " (" + decimalText(number) + "-" + decimalText(record) + ")";
+// The trail name of a record procedure: "LEGGIREC (7-12)".
+void recordTrailName(std::string& out, const char* procedure, double number, double record) {
+  out = std::string(procedure) + " (" + decimalText(number) + "-" + decimalText(record) + ")";
 }
 
 // The byte offset of `record` in a file of records of `length` bytes.
@@ -60,7 +61,7 @@ void checkBufferLength(int n) {
 
 double LEGGIREC(double number, double record) {
   ++readCount;
-  REGISTRAPROC(recordTrailName("LEGGIREC", number, record));
+  REGISTRAPROC(recordTrailName, "LEGGIREC", number, record);
   return guardedValue(
       [&]() -> double {
         const int n = fileIndex(number);
@@ -77,10 +78,37 @@ double LEGGIREC(double number, double record) {
       0.0);
 }
 
+RecordReader::RecordReader(double number) : number_(number) {
+  if (!(number >= 1 && number <= kMaxFileNumber && number == std::floor(number))) return;
+  const int n = static_cast<int>(number);
+  const State& s = S();
+  const std::int16_t handle = s.NUMEROFILE[n];
+  const std::size_t length = s.BUFFERREC[n].size();
+  if (handle == 0 || !platform::isOpen(handle) || static_cast<double>(length) != s.LUNGREC[n] || length < 1) return;
+  slot_ = n;
+  handle_ = handle;
+  length_ = length;
+}
+
+double RecordReader::read(double record) {
+  State& s = S();
+  if (handle_ == 0 || s.BUFFERREC[slot_].size() != length_) return LEGGIREC(number_, record);
+  ++readCount;
+  REGISTRAPROC(recordTrailName, "LEGGIREC", number_, record);
+  return guardedValue(
+      [&]() -> double {
+        s.ULTIMOREC[slot_] = record;
+        const std::uint64_t offset = recordOffset(record, length_);
+        const std::size_t read = platform::readAt(handle_, offset, s.BUFFERREC[slot_].data(), length_);
+        return read < length_ ? 1.0 : 0.0;
+      },
+      0.0);
+}
+
 std::uint64_t recordsRead() { return readCount; }
 
 void SCRIVIREC(double number, double record, const std::string& text) {
-  REGISTRAPROC(recordTrailName("SCRIVIREC", number, record));
+  REGISTRAPROC(recordTrailName, "SCRIVIREC", number, record);
   guarded([&] {
     const int n = fileIndex(number);
     State& s = S();

@@ -17,6 +17,24 @@ namespace vt {
 // "LEGGIREC (<number>-<record>)"; failures go to the trap.
 double LEGGIREC(double number, double record);
 
+// Reads many records of one file in one call, each exactly as LEGGIREC
+// does (trail name, ULTIMOREC, BUFFERREC, result, failures), with the file's
+// handle and record length found once, when the reader is made. When the
+// file is not ready for reading then, every read is LEGGIREC itself, which
+// fails as it does. Keep a reader only for the call it was made in: the
+// file may be closed or changed between calls.
+class RecordReader {
+ public:
+  explicit RecordReader(double number);
+  double read(double record);
+
+ private:
+  double number_;
+  int slot_ = 0;
+  std::int16_t handle_ = 0;
+  std::size_t length_ = 0;
+};
+
 // How many record reads LEGGIREC has made since the process started (every
 // call counts, whatever its result): a measure for tests and benchmarks.
 std::uint64_t recordsRead();

@@ -1,130 +1,401 @@
-// Record read, write and delete, checked on the bytes of the files.
+// The record layer: file numbers and paths, records, the task semaphore and
+// the ISAM index, checked on the bytes of the files (index files are built
+// here from the node format alone, as another program of the suite would
+// write them), and every failure of the layer as the program shows it.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <numeric>
+#include <random>
+#include <thread>
+
 #include "core/state.h"
-#include "record_files_fixture.h"
+#include "file_table.h"
+#include "other_program.h"
+#include "platform/files.h"
 #include "records/files.h"
+#include "records/isam.h"
 #include "records/records.h"
+#include "records/semaphore.h"
+#include "scripted_dialogs.h"
+#include "temp_install.h"
 
 namespace vt {
 namespace {
 
-// `count` records of `length` bytes: record R is R's last digit repeated.
-std::string recordsOf(int count, std::size_t length) {
-  std::string bytes;
-  for (int r = 1; r <= count; ++r) bytes += std::string(length, static_cast<char>('0' + r % 10));
-  return bytes;
+// The archives directory "C:\ARCHIVI" under a temporary drives root, with a file table.
+class Records : public ::testing::Test {
+ protected:
+  static constexpr const char* kArchives = "drives/C/ARCHIVI/";
+  void SetUp() override { S().PERARK = "C:\\ARCHIVI"; }
+  void writeTable(const std::map<int, testing::FileRow>& rows) { writeArchive("WKBASE.DAT", testing::baseTable(rows)); }
+  void writeArchive(const std::string& name, const std::string& bytes) { folder.write(kArchives + name, bytes); }
+  std::string archive(const std::string& name) const { return folder.read(kArchives + name); }
+  // The text of box `i`, or "" when fewer were shown.
+  std::string box(std::size_t i) const { return i < dialogs.boxes().size() ? dialogs.boxes()[i].text : ""; }
+
+  testing::TempFolder folder;
+  testing::ScriptedDialogs dialogs;
+  testing::ThrowingEndHook endHook;
+};
+
+TEST_F(Records, TemplatesTakeTheContextValuesInTheirPlaceholders) {
+  const std::array<std::string, 6> cases[] = {  // template, drive, company, year, region, path
+      {"D###\\A**DATI.DAT", "", "7", "2005", "", "C:\\ARCHIVI\\D007\\A05DATI.DAT"}, {"###\\X.DAT", "", "1234", "", "", "C:\\ARCHIVI\\234\\X.DAT"},
+      {"T$$X@@Y%%.DAT", "", "", "", "9", "C:\\ARCHIVI\\T3$X09YMI.DAT"}, {"!:\\TESSARO\\X.DAT", "A", "", "", "", "A:\\TESSARO\\X.DAT"},
+      {"!:\\TESSARO\\X.DAT", "B", "", "", "", "B:\\TESSARO\\X.DAT"},
+      {"!:\\TESSARO\\X.DAT", "\\\\SERVER\\DATI", "", "", "", "\\\\SERVER\\DATI\\TESSARO\\X.DAT"}};
+  for (const auto& [nameTemplate, drive, company, year, region, path] : cases) {
+    writeTable({{3, {"A.DAT", 1}}, {9, {nameTemplate, 10}}});
+    S().DRIVEOPEN = drive, S().DITTAOPEN = company, S().ANNOOPEN = year, S().REGIONEOPEN = region;
+    S().PROVINCIAOPEN = "MI", S().NUMEROTASK = "3";
+    std::int16_t relative = -1;
+    EXPECT_EQ(DAMMIFILE(9, relative), path);
+  }
 }
 
-class Records : public testing::RecordFilesTest {
+TEST_F(Records, RecordRLiesAtRMinusOneTimesTheLength) {
+  writeTable({{1, {"WKDITTE.DAT", 10}}});
+  writeArchive("WKDITTE.DAT", std::string(10, '1') + std::string(10, '2') + "333");
+  EXPECT_EQ(FAIOPEN(1), 10);
+  EXPECT_EQ(LEGGIREC(1, 2), 0);
+  EXPECT_EQ(S().BUFFERREC[1], std::string(10, '2'));
+  EXPECT_EQ(LEGGIREC(1, 3), 1);  // cut short: not read whole
+  SCRIVIREC(1, 1, "ABCDEFGHIJ");
+  S().BUFFERREC[1] = std::string(10, 'Z');
+  SCRIVIREC(1, 4);
+  EXPECT_EQ(archive("WKDITTE.DAT"), "ABCDEFGHIJ" + std::string(10, '2') + "333" + std::string(7, '\0') + std::string(10, 'Z'));
+}
+
+// Every failure of the layer reaches the trap with its code, and a missing
+// context value shows its message; either ends the program, and nothing is
+// written or created.
+TEST_F(Records, FailuresEndTheProgramWithTheirCodesOrMessages) {
+  std::string table = testing::baseTable({{1, {"WKDITTE.DAT", 10}}, {3, {"C.DAT", 0}}, {4, {"D.DAT", -5}},
+                                          {6, {"MANCA\\F.DAT", 10}}, {12, {"###\\DIP.DAT", 10}}, {13, {"AN**.DAT", 10}},
+                                          {14, {"RG@@.DAT", 10}}, {15, {"PR%%.DAT", 10}}});
+  table.replace(6 * 79, 79, testing::baseRow({"E.DAT", 40}).replace(32, 5, "  ABC"));
+  const std::string records = std::string(10, '1') + std::string(10, '2');
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"Errore 52 ", [] { FAIOPEN(2); }},       {"Errore 52 ", [] { FAIOPEN(16); }},      {"Errore 52 ", [] { FAIOPEN(601); }},
+      {"Errore 52 ", [] { FAIOPEN(1.5); }},     {"Errore 59 ", [] { FAIOPEN(3); }},       {"Errore 59 ", [] { FAIOPEN(4); }},
+      {"Errore 59 ", [] { FAIOPEN(7); }},       {"Errore 76 ", [] { FAIOPEN(6); }},       {"Errore 63 ", [] { LEGGIREC(1, 0); }},
+      {"Errore 63 ", [] { SCRIVIREC(1, -1); }}, {"Errore 52 ", [] { LEGGIREC(601, 1); }}, {"Errore 59 ", [] { SCRIVIREC(1, 1, "corto"); }},
+      {"Errore 59 ", [] { S().BUFFERREC[1] = "corto"; SCRIVIREC(1, 1); }}, {"Errore 52 ", [] { CHIUDIFILE(1); LEGGIREC(1, 1); }},
+      {"Errore 53 ", [] { S().PERARK = "C:\\VUOTA"; FAIOPEN(1); }},       {"Errore 76 ", [] { S().PERARK = "C:\\NONCE"; FAIOPEN(1); }},
+      {"Errore 76 ", [] { S().PERARK = "C:\\NONCE"; APRISEMA(); }},
+      {"ERRORE OPEN FILE - MANCA DITTAOPEN 12", [] { S().DITTAOPEN = "5"; FAIOPEN(12); FAIOPEN(12); }},
+      {"ERRORE OPEN - MANCA ANNO - 13", [] { FAIOPEN(13); }}, {"ERRORE OPEN - MANCA REGIONE - 14", [] { FAIOPEN(14); }},
+      {"ERRORE OPEN - MANCA PROVINCIA - 15", [] { S().PROVINCIAOPEN = "M"; FAIOPEN(15); }},
+  };
+  for (const char* made : {"drives/C/VUOTA/X", "drives/C/ARCHIVI/005/X"}) folder.write(made, "");
+  for (const auto& [text, action] : cases) {
+    S().PERARK = "C:\\ARCHIVI";
+    writeArchive("WKBASE.DAT", table);
+    writeArchive("WKDITTE.DAT", records);
+    FAIOPEN(1);
+    const std::size_t shown = dialogs.boxes().size();
+    EXPECT_THROW(action(), ProgramEnded) << text;
+    EXPECT_EQ(box(shown).rfind(text, 0), 0u) << box(shown);
+    EXPECT_EQ(archive("WKDITTE.DAT"), records);
+  }
+  for (const char* name : {"C.DAT", "D.DAT", "E.DAT", "MANCA"}) EXPECT_FALSE(folder.exists(kArchives + std::string(name)));
+}
+
+// Another program asks for the semaphore while this one holds it: it waits,
+// and takes it once this one lets it go.
+TEST_F(Records, AnotherProgramWaitsForTheSemaphoreWhileItIsHeld_AndTakesItWhenReleased) {
+  writeTable({});
+  APRISEMA();
+  std::atomic<int> other{-1};
+  std::thread otherProgram([&] { other = testing::runOtherProgram({"semaphore", S().PERARK}); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_EQ(other, -1) << "the other program must still be waiting";
+  CHIUDISEMA();
+  otherProgram.join();
+  EXPECT_EQ(other, 0);
+}
+
+#ifndef _WIN32  // fork, file-size limits and the child's processor time
+// A write the system refuses part way (past the file-size limit, as a full
+// disk would) is failure 61 and leaves the file as it was.
+TEST_F(Records, AWriteRefusedPartWayIsFailure61_AndLeavesTheFileAsItWas) {
+  writeTable({{1, {"WKDITTE.DAT", 100}}});
+  writeArchive("WKDITTE.DAT", std::string(100, 'A'));
+  FAIOPEN(1);
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{150, 150};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_THROW(SCRIVIREC(1, 2, std::string(100, 'B')), ProgramEnded);
+    ::_exit(box(0).rfind("Errore 61 ", 0) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the refusal must be failure 61";
+  EXPECT_EQ(archive("WKDITTE.DAT"), std::string(100, 'A'));
+}
+
+// While another process holds the semaphore, APRISEMA waits without spinning
+// the processor and takes it soon after the holder lets it go.
+TEST_F(Records, TheSemaphoreWaitsWhileAnotherProcessHoldsIt) {
+  writeTable({});
+  APRISEMA();
+  pid_t child = ::fork();
+  if (child == 0) {
+    platform::closeAllHandles();  // the inherited descriptor must not hold the lock
+    APRISEMA();
+    ::_exit(0);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(::waitpid(child, nullptr, WNOHANG), 0) << "taken while held";
+  const auto released = std::chrono::steady_clock::now();
+  CHIUDISEMA();
+  rusage usage{};
+  ASSERT_EQ(::wait4(child, nullptr, 0, &usage), child);
+  EXPECT_LT(std::chrono::steady_clock::now() - released, std::chrono::seconds(1));
+  const long cpu = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000 + usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
+  EXPECT_LT(cpu, 200000) << "waiting spun the processor";
+}
+#endif
+
+// The employee index: file 7, keys of ten characters, nodes of 2,176 bytes.
+constexpr std::size_t kKeyLength = 10, kEntryLength = kKeyLength + 7, kNodeLength = kEntryLength * 128;
+constexpr char kHigh = static_cast<char>(252);
+const std::string kBlank(kKeyLength, ' '), kHighKey(kKeyLength, kHigh);
+
+// "0000000042" for 42; an entry: key, level digit, number in six digits.
+std::string key(long n) { return std::string(kKeyLength - std::to_string(n).size(), '0') + std::to_string(n); }
+std::string entry(long k, char level, long number) {
+  return key(k) + level + std::string(6 - std::to_string(number).size(), '0') + std::to_string(number);
+}
+std::string freeEntry(char level) { return kHighKey + level + "000000"; }
+// A node of `level`: `entries`, then free entries.
+std::string nodeOf(char level, const std::vector<std::string>& entries) {
+  std::string text = std::accumulate(entries.begin(), entries.end(), std::string());
+  while (text.size() < kNodeLength) text += freeEntry(level);
+  return text;
+}
+// The keys first, first + step, ... (count of them); a leaf of keys, each key's data record the number it shows.
+std::vector<long> run(long first, long count, long step = 1) {
+  std::vector<long> keys;
+  for (long i = 0; i < count; ++i) keys.push_back(first + i * step);
+  return keys;
+}
+std::string leafOf(const std::vector<long>& keys) {
+  std::string text;
+  for (long k : keys) text += entry(k, '3', k);
+  return nodeOf('3', {text});
+}
+
+// A whole index: the root, its second-level nodes in order, then all their
+// leaves in order; tree[b][l] are the keys of leaf l under node b.
+using Tree = std::vector<std::vector<std::vector<long>>>;
+std::vector<std::string> indexOf(const Tree& tree) {
+  std::vector<std::string> root, nodes, leaves;
+  long leafRecord = 2 + static_cast<long>(tree.size());
+  for (std::size_t b = 0; b < tree.size(); ++b) {
+    std::vector<std::string> branch;
+    for (const std::vector<long>& keys : tree[b]) {
+      branch.push_back(entry(keys.front(), '2', leafRecord++));
+      leaves.push_back(leafOf(keys));
+    }
+    root.push_back(entry(tree[b].front().front(), '1', 2 + static_cast<long>(b)));
+    nodes.push_back(nodeOf('2', branch));
+  }
+  nodes.insert(nodes.begin(), nodeOf('1', root));
+  nodes.insert(nodes.end(), leaves.begin(), leaves.end());
+  return nodes;
+}
+const Tree kSmallTree = {{{10, 20}, {30}}, {{40, 50}, {60}}};
+
+class Isam : public Records {
  protected:
   void SetUp() override {
-    RecordFilesTest::SetUp();
-    writeTable({{1, {"WKDITTE.DAT", 100}}, {40, {"###\\WKDATI.DAT", 10}}});
+    Records::SetUp();
+    writeTable({{7, {"WKIND.DAT", static_cast<int>(kNodeLength)}}});
+    FAIOPEN(7);
+  }
+  double isam(const std::string& k, double code, double record = 0) { return ISAM(7, k, code, record); }
+  std::string file() const { return archive("WKIND.DAT"); }
+  std::string node(long record) {
+    LEGGIREC(7, static_cast<double>(record));
+    return S().BUFFERREC[7];
+  }
+  // Replaces the index file by `nodes` (record 1 first) and opens it again.
+  void build(const std::vector<std::string>& nodes) {
+    writeArchive("WKIND.DAT", std::accumulate(nodes.begin(), nodes.end(), std::string()));
+    FAIOPEN(7);
+  }
+  // Expects the file to be `nodes`, naming each record that is not.
+  void expectFile(const std::vector<std::string>& nodes) {
+    EXPECT_EQ(file().size(), nodes.size() * kNodeLength);
+    for (std::size_t r = 0; r < nodes.size(); ++r) EXPECT_TRUE(file().compare(r * kNodeLength, kNodeLength, nodes[r]) == 0) << r + 1;
+  }
+  void expectSound() {
+    std::vector<std::string> faults = checkIndex(7);
+    EXPECT_TRUE(faults.empty()) << faults.front();
+  }
+  // `code` on `k` gives -1 after the box `text` (OK only, no icon), and the file keeps its bytes.
+  void expectRefused(const std::string& k, double code, double record, const std::string& text) {
+    const std::string before = file();
+    const std::size_t shown = dialogs.boxes().size();
+    EXPECT_EQ(isam(k, code, record), -1) << text;
+    EXPECT_EQ(box(shown), text);
+    EXPECT_TRUE(dialogs.boxes().back().buttons == Buttons::kOk && dialogs.boxes().back().icon == Icon::kNone);
+    EXPECT_TRUE(file() == before) << text;
   }
 };
 
-TEST_F(Records, RecordRLiesAtRMinusOneTimesTheLength) {
-  writeArchive("WKDITTE.DAT", recordsOf(3, 100));
-  FAIOPEN(1);
-  EXPECT_EQ(LEGGIREC(1, 3), 0);
-  EXPECT_EQ(S().BUFFERREC[1], std::string(100, '3'));
-  EXPECT_EQ(LEGGIREC(1, 1), 0);
-  EXPECT_EQ(S().BUFFERREC[1], std::string(100, '1'));
-  EXPECT_EQ(S().ULTIMOREC[1], 1);
-
-  SCRIVIREC(1, 2, std::string(100, 'X'));
-  EXPECT_EQ(archive("WKDITTE.DAT"), std::string(100, '1') + std::string(100, 'X') + std::string(100, '3'));
-  EXPECT_EQ(S().ULTIMOREC[1], 2);
-  EXPECT_EQ(S().ULTIMEPROC[S().POSPROC], "SCRIVIREC (1-2)");
+TEST_F(Isam, TheEntryThatFillsALeafSplitsIt_AndANewFirstKeyGoesUpToTheRoot) {
+  writeArchive("WKIND.DAT", std::string(5 * kNodeLength, 'x'));
+  EXPECT_EQ(isam(kBlank, kIsamInitialise), 0);
+  expectFile({nodeOf('1', {})});
+  for (long k : run(2, 127, 2)) ASSERT_EQ(isam(key(k), kIsamInsert, static_cast<double>(k)), 0);
+  EXPECT_EQ(file().size(), 3 * kNodeLength);
+  EXPECT_EQ(isam(key(1), kIsamInsert, 1), 0);
+  std::vector<long> left = run(0, 64, 2);
+  left[0] = 1;
+  expectFile({nodeOf('1', {entry(1, '1', 2)}), nodeOf('2', {entry(1, '2', 3), entry(128, '2', 4)}), leafOf(left),
+              leafOf(run(128, 64, 2))});
 }
 
-TEST_F(Records, AReadPastTheLastRecordReportsTheEndOfTheFile) {
-  writeArchive("WKDITTE.DAT", recordsOf(2, 100) + std::string(60, 'Z'));
-  FAIOPEN(1);
-  EXPECT_EQ(LEGGIREC(1, 2), 0);
-  EXPECT_EQ(S().ULTIMEPROC[S().POSPROC], "LEGGIREC (1-2)");
-  // The last record is cut short: it is not read whole.
-  EXPECT_EQ(LEGGIREC(1, 3), 1);
-  EXPECT_EQ(LEGGIREC(1, 4), 1);
-  EXPECT_EQ(S().ULTIMOREC[1], 4);
-  EXPECT_EQ(S().BUFFERREC[1].size(), 100u);
+TEST_F(Isam, AFullRootRefusesA129thEntry_UntilADeletionFreesOne) {
+  // Second-level nodes 1 to 127 with one leaf of one key each (1000, 2000,
+  // ...), the 128th with 127 leaves, the last of them one key from splitting.
+  Tree tree(128);
+  for (long b = 1; b <= 127; ++b) tree[static_cast<std::size_t>(b - 1)] = {{b * 1000}};
+  for (long l = 1; l <= 126; ++l) tree.back().push_back({200000 + l * 1000});
+  tree.back().push_back(run(400000, 127));
+  build(indexOf(tree));
+  expectSound();
+  expectRefused(key(400127), kIsamInsert, 9, "ERRORE ISAM - INDICE PIENO 7");
+  EXPECT_EQ(isam(key(400126), kIsamNext), kIsamNoNextKey);
+  EXPECT_EQ(isam(key(127000), kIsamDelete), 127000);
+  EXPECT_EQ(node(1), indexOf(tree)[0].erase(126 * kEntryLength, kEntryLength) + freeEntry('1'));
+  EXPECT_EQ(isam(key(400127), kIsamInsert, 9), 0);
+  EXPECT_EQ(node(1).substr(127 * kEntryLength), entry(265000, '1', 385));
+  expectSound();
 }
 
-TEST_F(Records, WritingTheBufferAsFilled_AndAppendingOneRecord) {
-  writeArchive("WKDITTE.DAT", recordsOf(2, 100));
-  FAIOPEN(1);
-  S().BUFFERREC[1].replace(0, 5, "ABCDE");
-  SCRIVIREC(1, 3);
-  const std::string bytes = archive("WKDITTE.DAT");
-  ASSERT_EQ(bytes.size(), 300u);
-  EXPECT_EQ(bytes.substr(200), "ABCDE" + std::string(95, ' '));
+TEST_F(Isam, EachRefusalShowsItsMessageAndWritesNothing) {
+  for (double code : {1, 2, 3, 4}) expectRefused(key(1), code, 1, "ERRORE ISAM - FILE VUOTO 7");
+  build(indexOf({{{10}}}));
+  const std::tuple<std::string, double, double, const char*> cases[] = {  // key, code, record, message
+      {"", 2, 0, "ERRORE ISAM - LUNK=0"},      {"123456789", 2, 0, "ERRORE ISAM - LUNK NO OK"},
+      {kBlank, 1, 1, "ERRORE ISAM - K=BLANK"}, {"12345678901", 1, 1, "ERRORE ISAM - LUNK NO OK"},
+      {kBlank, 3, 0, "ERRORE ISAM - K=BLANK"}, {key(10), 5, 0, "ERRORE CODICE ISAM 5"},
+      {key(20), 1, 0, "ERR.ISAM - N.REC.=0"},  {key(20), 1, 1000000, "ERRORE ISAM - N.REC. NON VALIDO"},
+      {key(20), 1, 2.5, "ERRORE ISAM - N.REC. NON VALIDO"}, {"000000002\xFC", 1, 20, "ERRORE ISAM - CHIAVE NON VALIDA"},
+  };
+  for (const auto& [k, code, record, message] : cases) expectRefused(k, code, record, message);
+  // No split past six-digit record numbers: the file is sparsely grown to 999,999 nodes.
+  for (long k : run(11, 126)) isam(key(k), kIsamInsert, static_cast<double>(k));
+  const std::string path = folder.path() + "/" + kArchives + "WKIND.DAT", leaf = node(3);
+  std::filesystem::resize_file(path, 999999 * kNodeLength);
+  EXPECT_EQ(isam(key(200), kIsamInsert, 200), -1);
+  EXPECT_EQ(dialogs.messageTexts().back(), "ERRORE ISAM - INDICE PIENO 7");
+  EXPECT_TRUE(node(3) == leaf && std::filesystem::file_size(path) == 999999 * kNodeLength);
 }
 
-TEST_F(Records, AWrongLengthIsFailure59_AndNothingIsWritten) {
-  const std::string before = recordsOf(2, 100);
-  writeArchive("WKDITTE.DAT", before);
-  FAIOPEN(1);
-  EXPECT_THROW(SCRIVIREC(1, 1, std::string(99, 'X')), ProgramEnded);
-  EXPECT_EQ(dialogs.boxes()[0].text.rfind("Errore 59 ", 0), 0u) << dialogs.boxes()[0].text;
-  EXPECT_EQ(S().ULTIMOREC[1], 1);
-  EXPECT_EQ(archive("WKDITTE.DAT"), before);
-
-  // A buffer that no longer has the record length: neither read nor written.
-  S().BUFFERREC[1] = "corto";
-  EXPECT_THROW(SCRIVIREC(1, 1), ProgramEnded);
-  EXPECT_THROW(LEGGIREC(1, 1), ProgramEnded);
-  EXPECT_EQ(archive("WKDITTE.DAT"), before);
-  EXPECT_EQ(S().BUFFERREC[1], "corto");
+// Damaged index files: the structural check names the fault; an operation
+// that meets the damage fails with 3001 naming the node (failing 0: the
+// operations go on) and writes nothing.
+TEST_F(Isam, DamagedIndexFiles) {
+  auto changed = [](std::string text, std::size_t at, const std::string& with) { return text.replace(at, with.size(), with); };
+  const std::string leaf = leafOf({10, 20});
+  const std::tuple<long, std::string, long, const char*> cases[] = {  // record, its text, record of the failure, fault
+      {4, changed(leaf, kEntryLength + kKeyLength, "2"), 4, "record 4, elemento 2: livello 2 invece di 3"},
+      {4, changed(leaf, 2 * kEntryLength - 1, "X"), 4, "record 4, elemento 2: numero non di sei cifre"},
+      {4, changed(leaf, kEntryLength + 4, std::string(1, kHigh)), 4, "record 4, elemento 2: chiave con carattere 252"},
+      {4, nodeOf('3', {entry(10, '3', 10), freeEntry('3'), entry(20, '3', 20)}), 4, "record 4, elemento 3: elemento usato dopo"},
+      {4, leafOf(run(10, 128)), 4, "record 4: nodo senza elementi liberi"},
+      {4, changed(leaf, 3 * kEntryLength - 6, "000001"), 0, "record 4, elemento 3: elemento libero non nella forma"},
+      {4, leafOf({20, 10}), 0, "record 4, elemento 2: chiave non maggiore della precedente"},
+      {4, changed(leaf, kKeyLength + 1, "000000"), 0, "record 4, elemento 1: numero di record dati 0"},
+      {4, leafOf({12, 20}), 0, "record 2, elemento 1: chiave diversa dalla prima chiave del record 4"},
+      {4, leafOf({10, 35}), 0, "record 5, elemento 1: chiave non maggiore dell'ultima chiave"},
+      {1, nodeOf('1', {entry(10, '1', 2), entry(40, '1', 99)}), 1, "record 1, elemento 2: record 99 fuori dal file"},
+      {2, nodeOf('2', {entry(10, '2', 0)}), 2, "record 2, elemento 1: record 0 fuori dal file"},
+      {2, nodeOf('2', {entry(10, '2', 4), entry(30, '2', 4)}), 0, "record 2, elemento 2: record 4 raggiunto due volte"},
+      {2, nodeOf('2', {entry(10, '2', 1)}), 1, "record 2, elemento 1: record 1 raggiunto due volte"},
+      {2, nodeOf('2', {}), 2, "record 2: nodo vuoto"},
+      {0, std::string(100, ' '), 1, "file pi\xF9 corto di un nodo"},
+  };
+  for (const auto& [record, text, failing, fault] : cases) {
+    std::vector<std::string> nodes = record == 0 ? std::vector<std::string>{""} : indexOf(kSmallTree);
+    nodes[static_cast<std::size_t>(std::max(record, 1L) - 1)] = text;
+    build(nodes);
+    std::vector<std::string> faults = checkIndex(7);
+    EXPECT_TRUE(std::any_of(faults.begin(), faults.end(), [&](auto& f) { return f.find(fault) == 0; })) << fault;
+    for (double code : {kIsamSearch, kIsamInsert, kIsamDelete}) {
+      try {
+        if (failing != 0) isam(key(10), code, 5), ADD_FAILURE() << fault << ": no failure";
+      } catch (const RuntimeFailure& failure) {
+        EXPECT_EQ(failure.code(), err::kDamagedIndex);
+        EXPECT_NE(failure.description().find("file 7, record " + std::to_string(failing) + ":"), std::string::npos) << fault;
+      }
+    }
+    EXPECT_TRUE(file() == std::accumulate(nodes.begin(), nodes.end(), std::string())) << fault;
+  }
 }
 
-TEST_F(Records, BadNumbersAndClosedFilesReachTheTrap) {
-  writeArchive("WKDITTE.DAT", recordsOf(2, 100));
-  FAIOPEN(1);
-  EXPECT_THROW(LEGGIREC(1, 0), ProgramEnded);
-  EXPECT_THROW(SCRIVIREC(1, -1), ProgramEnded);
-  EXPECT_THROW(LEGGIREC(601, 1), ProgramEnded);
-  CHIUDIFILE(1);
-  EXPECT_THROW(LEGGIREC(1, 1), ProgramEnded);
-  std::vector<std::string> codes;
-  for (std::size_t i = 0; i < dialogs.boxes().size(); i += 2) codes.push_back(dialogs.boxes()[i].text.substr(0, 10));
-  EXPECT_EQ(codes, (std::vector<std::string>{"Errore 63 ", "Errore 63 ", "Errore 52 ", "Errore 52 "}));
-  EXPECT_EQ(archive("WKDITTE.DAT"), recordsOf(2, 100));
+// Random inserts, searches, deletes and next-key steps on keys of blanks,
+// digits, letters and characters above 127, against an ordered map, with the
+// structural check every 5,000 operations: grown past one second-level node,
+// then shrunk, then emptied.
+class IsamRandom : public Isam, public ::testing::WithParamInterface<int> {};
+
+TEST_P(IsamRandom, AgreesWithAnOrderedMap) {
+  std::mt19937 rng{20240611};
+  std::map<std::string, double> model;
+  std::uniform_int_distribution<std::uint64_t> anyKey(1, 40000);
+  std::uniform_int_distribution<int> anyRecord(1, 999999), anyOperation(1, 100);
+  isam(kBlank, kIsamInitialise);
+  for (int i = 1; i <= 2 * GetParam(); ++i) {
+    std::string k(kKeyLength, ' ');
+    std::uint64_t spread = anyKey(rng) * 7919ULL * 104729ULL % 10000000000ULL;
+    for (std::size_t c = kKeyLength; c-- > 0 && i % 50 != 0; spread /= 10) k[c] = " 059AZa\x80\xE0\xFB"[spread % 10];
+    const int choice = anyOperation(rng), insert = i <= GetParam() ? 50 : 15;
+    auto at = model.find(k);
+    const double present = at == model.end() ? -1 : at->second;
+    if (choice <= insert && k != kBlank) {
+      const int record = anyRecord(rng);
+      ASSERT_EQ(isam(k, kIsamInsert, record), at == model.end() ? 0 : -1) << i;
+      model.emplace(k, record);
+    } else if (choice <= 70 && k != kBlank) {
+      ASSERT_EQ(isam(k, choice <= insert + 20 ? kIsamSearch : kIsamDelete), present) << i;
+      if (choice > insert + 20 && at != model.end()) model.erase(at);
+    } else {
+      auto next = model.upper_bound(k);
+      ASSERT_EQ(isam(k, kIsamNext), next == model.end() ? kIsamNoNextKey : next->second) << i;
+      ASSERT_EQ(S().CHIAVEISAM, next == model.end() ? kHighKey : next->first) << i;
+    }
+    if (i % 5000 == 0) expectSound();
+    EXPECT_TRUE(i != GetParam() || node(1).find(kHigh) >= 2 * kEntryLength) << "not grown past one second-level node";
+  }
+  for (auto at = model.begin(); at != model.end(); at = model.erase(at)) {
+    ASSERT_EQ(isam(at->first, kIsamDelete), at->second);
+  }
+  EXPECT_EQ(node(1), nodeOf('1', {}));
+  EXPECT_TRUE(dialogs.boxes().empty());
 }
 
-TEST_F(Records, EliminaDeletesAFileWithData_AndLeavesAnEmptyOneInPlace) {
-  writeArchive("WKDITTE.DAT", recordsOf(1, 100));
-  FAIOPEN(1);
-  ELIMINA(1);
-  EXPECT_FALSE(archiveExists("WKDITTE.DAT"));
-  EXPECT_EQ(S().NUMEROFILE[1], 0);
-
-  writeArchive("WKDITTE.DAT", "");
-  ELIMINA(1);
-  EXPECT_TRUE(archiveExists("WKDITTE.DAT"));
-}
-
-TEST_F(Records, EliminaOfACompanyFileKeepsTheCompanyForItsOwnPath) {
-  writeArchive("005/WKDATI.DAT", recordsOf(1, 10));
-  S().DITTAOPEN = "5";
-  ELIMINA(40);
-  EXPECT_FALSE(archiveExists("005/WKDATI.DAT"));
-}
-
-TEST_F(Records, AzzerafileLeavesTheFileOpenAndEmpty_AndTheContextAsItWas) {
-  writeArchive("007/WKDATI.DAT", recordsOf(4, 10));
-  S().DITTAOPEN = "7";
-  S().ANNOOPEN = "2005";
-  AZZERAFILE(40);
-  EXPECT_TRUE(archiveExists("007/WKDATI.DAT"));
-  EXPECT_EQ(archive("007/WKDATI.DAT"), "");
-  EXPECT_NE(S().NUMEROFILE[40], 0);
-  EXPECT_EQ(S().BUFFERREC[40], std::string(10, ' '));
-  EXPECT_EQ(S().DITTAOPEN, "7");
-  EXPECT_EQ(S().ANNOOPEN, "2005");
-  SCRIVIREC(40, 1, "0123456789");
-  EXPECT_EQ(archive("007/WKDATI.DAT"), "0123456789");
-}
+INSTANTIATE_TEST_SUITE_P(Operations, IsamRandom, ::testing::Values(50000));
 
 }  // namespace
 }  // namespace vt

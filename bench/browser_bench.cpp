@@ -1,0 +1,144 @@
+// The browser's fill: the lines of 1,000 employee records of the standard
+// archive, beside the plain reads of the same records that it cannot beat.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include "core/dialogs.h"
+#include "core/state.h"
+#include "platform/files.h"
+#include "records/files.h"
+#include "ui/browser.h"
+#include "ui/copy_window.h"
+
+namespace {
+
+using vt::S;
+
+constexpr int kStandardFile = 202;
+constexpr const char* kStandardName = "STDDIPE.DAT";
+constexpr std::size_t kRecordLength = 9600;
+constexpr int kRecords = 1000;
+// Where the employee's code and name stand in the record (1-based).
+constexpr std::size_t kKeyPos = 3;
+constexpr std::size_t kKeyLength = 10;
+constexpr std::size_t kNamePos = 9515;
+constexpr std::size_t kNameLength = 35;
+
+// Answers nothing: the fill shows no box when the archive holds records.
+class SilentDialogs : public vt::Dialogs {
+ public:
+  vt::Answer message(const std::string&, vt::Buttons, vt::Icon, const std::string&, vt::DefaultButton) override {
+    return vt::Answer::kOk;
+  }
+  std::optional<std::string> input(const std::string&, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  void beep() override {}
+  vt::ScreenSize screenSize() override { return {1024, 768}; }
+  void showModal(vt::WindowPresenter&) override {}
+};
+
+// A file-table row: the name at byte 4, the record length right-aligned in
+// bytes 33 to 37.
+std::string baseRow(const std::string& name, std::size_t recordLength) {
+  std::string row(vt::kBaseRowLength, ' ');
+  row.replace(vt::kBaseTemplatePos - 1, name.size(), name);
+  std::string length = std::to_string(recordLength);
+  row.replace(vt::kBaseRecordLengthPos - 1 + vt::kBaseRecordLengthLength - length.size(), length.size(), length);
+  return row;
+}
+
+// A temporary archives folder whose standard employee archive holds 1,000
+// employees with names in no order, opened and described as the start-up
+// leaves it for the employees.
+class Installation {
+ public:
+  static Installation& get() {
+    static Installation installation;
+    return installation;
+  }
+
+  std::string archivePath;
+
+ private:
+  Installation() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vtmerv-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    folder_ = pattern;
+    std::string table(static_cast<std::size_t>(kStandardFile - 1) * vt::kBaseRowLength, ' ');
+    std::ofstream(folder_ + "/" + vt::kBaseFileName, std::ios::binary) << table << baseRow(kStandardName, kRecordLength);
+    archivePath = folder_ + "/" + kStandardName;
+    std::ofstream archive(archivePath, std::ios::binary);
+    std::mt19937 random(2024);
+    for (int i = 1; i <= kRecords; ++i) {
+      std::string record(kRecordLength, ' ');
+      record.replace(0, 2, "00");
+      std::string code = std::to_string(1001000000 + i);
+      record.replace(kKeyPos - 1, kKeyLength, code);
+      std::string name;
+      for (int c = 0; c < 12; ++c) name += static_cast<char>('A' + random() % 26);
+      record.replace(kNamePos - 1, name.size(), name + " MARIO");
+      archive << record;
+    }
+    archive.close();
+
+    vt::setDialogs(&dialogs_);
+    S().PERARK = folder_;
+    vt::FAIOPEN(kStandardFile);
+    S().TABPARAM[21] = 2;
+    S().TABPARAM[1] = kStandardFile;
+    S().TABPARAM[9] = 2;
+    S().TABPARAM[2] = static_cast<std::int16_t>(kKeyPos);
+    S().TABPARAM[3] = static_cast<std::int16_t>(kKeyLength);
+    S().TABPARAM[4] = static_cast<std::int16_t>(kNamePos);
+    S().TABPARAM[5] = static_cast<std::int16_t>(kNameLength);
+    S().TABTESTI[49] = "2 - ARCHIVIO DIPENDENTI";
+  }
+
+  ~Installation() {
+    vt::CHIUDIFILE(0);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  std::string folder_;
+  SilentDialogs dialogs_;
+};
+
+void BM_BrowserFill(benchmark::State& state) {
+  Installation::get();
+  for (auto _ : state) {
+    vt::Filesta2 copyWindow;
+    vt::Filestan browser(copyWindow);
+    browser.load();
+    if (browser.lines(vt::Filestan::kStandardList).size() != kRecords) state.SkipWithError("lines missing");
+  }
+}
+BENCHMARK(BM_BrowserFill);
+
+// The floor: the same 1,000 records read plainly, one read each.
+void BM_PlainRecordReads(benchmark::State& state) {
+  Installation& in = Installation::get();
+  const std::int16_t handle = vt::platform::freeHandle();
+  vt::platform::openFile(handle, in.archivePath, vt::platform::OpenMode::kSharedRead);
+  std::string buffer(kRecordLength, ' ');
+  for (auto _ : state) {
+    for (int record = 1; record <= kRecords; ++record) {
+      const auto offset = static_cast<std::uint64_t>(record - 1) * kRecordLength;
+      benchmark::DoNotOptimize(vt::platform::readAt(handle, offset, buffer.data(), kRecordLength));
+    }
+  }
+  vt::platform::closeHandle(handle);
+}
+BENCHMARK(BM_PlainRecordReads);
+
+}  // namespace
+
+BENCHMARK_MAIN();
