@@ -99,7 +99,8 @@ double RecordReader::read(double record) {
       [&]() -> double {
         s.ULTIMOREC[slot_] = record;
         const std::uint64_t offset = recordOffset(record, length_);
-        const std::size_t read = platform::readAt(handle_, offset, s.BUFFERREC[slot_].data(), length_);
+        const std::size_t read =
+            systemCall([&] { return platform::readAt(handle_, offset, s.BUFFERREC[slot_].data(), length_); });
         return read < length_ ? 1.0 : 0.0;
       },
       0.0);
