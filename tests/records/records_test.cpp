@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "core/state.h"
+#include "core/trail.h"
 #include "file_table.h"
 #include "other_program.h"
 #include "platform/files.h"
@@ -396,6 +397,26 @@ TEST_P(IsamRandom, AgreesWithAnOrderedMap) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, IsamRandom, ::testing::Values(50000));
+
+// The trail names of record reads and writes: recorded once when repeated,
+// built only when read, the same as names recorded as text.
+TEST_F(Records, ARepeatedNameIsRecordedOnce_WhetherKeptOrWritten) {
+  writeTable({{1, {"WKDITTE.DAT", 10}}});
+  writeArchive("WKDITTE.DAT", std::string(30, 'A'));
+  FAIOPEN(1);
+  LEGGIREC(1, 2);
+  LEGGIREC(1, 2);
+  REGISTRAPROC("LEGGIREC (1-2)");
+  SCRIVIREC(1, 2);
+  REGISTRAPROC("LEGGIREC (1-3)");
+  RecordReader(1).read(3);
+  LEGGIREC(1, 3);
+  LEGGIREC(1, 1);
+  std::vector<std::string> names;
+  for (int slot = 1; slot <= S().POSPROC; ++slot) names.push_back(S().ULTIMEPROC[slot]);
+  EXPECT_EQ(names, (std::vector<std::string>{"FAIOPEN", "DAMMIFILE$ (1)", "LEGGIREC (1-2)", "SCRIVIREC (1-2)",
+                                             "LEGGIREC (1-3)", "LEGGIREC (1-1)"}));
+}
 
 }  // namespace
 }  // namespace vt
