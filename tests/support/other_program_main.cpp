@@ -10,8 +10,7 @@
 
 int main(int argc, char** argv) {
   if (argc != 3) return 3;
-  const std::string mode = argv[1];
-  if (mode == "try") {
+  if (std::string(argv[1]) == "try") {
     try {
       vt::platform::openFile(1, argv[2], vt::platform::OpenMode::kExclusive);
       return 0;
@@ -19,7 +18,7 @@ int main(int argc, char** argv) {
       return error.kind() == vt::platform::SystemErrorKind::kSharingViolation ? 1 : 2;
     }
   }
-  if (mode == "semaphore") {
+  if (std::string(argv[1]) == "semaphore") {
     vt::setEndHook([](vt::EndReason) { std::_Exit(2); });
     vt::S().PERARK = argv[2];
     vt::APRISEMA();
