@@ -49,8 +49,9 @@ TEST_F(KeyChange, UpAndDownGoRoundTheBoxes_F1PicksACompany_AndACompanyAloneIsNoK
 TEST_F(KeyChange, EscapeInABoxLeavesWithoutAKey) {
   window.load();
   type(0, "4");
-  window.boxCharacter(1, '5');
-  EXPECT_TRUE(window.boxKeyDown(1, kKeyEscape, 0));
+  type(1, "5");
+  window.boxCharacter(2, '6');
+  EXPECT_TRUE(window.boxKeyDown(2, kKeyEscape, 0));
   EXPECT_TRUE(window.isClosed());
   EXPECT_EQ(window.key(), "");
 }

@@ -73,6 +73,7 @@ class ViewsTest : public QObject {
       QTest::keyClick(list, last);
       QVERIFY(menu.isClosed());
       QCOMPARE(S().NUMEROSCELTA, last == Qt::Key_Return ? 3.0 : 0.0);
+      QCOMPARE(QString::fromStdString(S().TABTESTI[49]), last == Qt::Key_Return ? "3 - ARCHIVIO FORMULE   " : "");
     }
   }
 
