@@ -112,7 +112,7 @@ const Row kRows[] = {
      {question(3), question(1), "001 IMPRESA EDILE - MODELLO       ", "NUMERO RECORD FUORI DAI LIMITI DEL ARCHIVIO",
       question(1), "001 IMPRESA EDILE - MODELLO       ", "001 IMPRESA EDILE - MODELLO       "},
      kCopyRun, {{1, 2, 201, 2, "002"}, {1, 3, 201, 3, "003"}, {1, 7, 201, 1, "007"}}, 0, 5},
-    {"formulas: Tutti twice; the user list shows records 1 to 1,000 only",
+    {"formulas: Tutti twice, the user list shows records 1 to 1,000 only",
      [](testing::TempFolder& f) {
        std::string bytes = f.read(kArchives + "FORMULE.DAT");
        for (int i = 0; i < 995; ++i) bytes += bytes.substr(0, 128);
@@ -121,16 +121,16 @@ const Row kRows[] = {
      {question(1), question(5), "005 BUONI PASTO       "}, kCopyRun,
      {{401, 1, 203, 1, "001"}, {401, 2, 203, 2, "002"}, {401, 3, 203, 3, "003"}, {401, 8, 203, 5, "008"},
       {401, 6, 203, 6, "006"}, {401, 7, 203, 7, "007"}}, 0, 999},
-    {"sectors: Enter and double click choose, Enter gives back; Tutti stops at a line abandoned", nullptr, 4,
+    {"sectors: Enter and double click choose, Enter gives back, Tutti stops at a line abandoned", nullptr, 4,
      {"S0004", "E0001", "D0006", "S0008", "R0008", "5"}, {"1", "E0004", "4"}, {}, {Answer::kNo}, {std::nullopt},
      {question(1), "0001 EDILIZIA        "}, kCopyRun, {{8, 4, 204, 4, "0004"}}, 2, 3},
-    {"profiles: a longer standard record is cut; Singolo takes the line selected after a move",
+    {"profiles: a longer standard record is cut, Singolo takes the line selected after a move",
      [](testing::TempFolder& f) { lengthen(f, 206, "STDPROFI.DAT", 256, 260); }, 6, {"D007", "S", "5"}, {"1", "4"}, {},
      {Answer::kYes}, {}, {question(1)}, kCopyRun, {{48, 1, 206, 1, "001"}, {48, 7, 206, 7, "007"}}, 0, 3},
     {"fixed data are explained, never copied", nullptr, 5, {}, {}, {}, {}, {},
      {"ATTENZIONE !!\rArchivio gestito dall'utente...\r(per eventuali informazioni rivolgersi a Veltrani Rudivoz)"},
      {"Scelta"}},
-    {"Uscita in the browser; the registry alone gives the paths", [](testing::TempFolder& f) { remove(f, kPathFile); },
+    {"Uscita in the browser, the registry alone gives the paths", [](testing::TempFolder& f) { remove(f, kPathFile); },
      1, {"1", "4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}},
     {"employees: a code not in the index goes to the key change and is appended", nullptr, 2, {"SBIANCHI", "5"},
      {"SBIANCHI", "4"}, {"3 1 25"}, {Answer::kOk}, {}, {kOk}, kKeyChangeRun,
@@ -150,7 +150,7 @@ const Row kRows[] = {
     {"employees: a taken code confirmed unchecked is refused, Tutti stops", nullptr, 2,
      {"SBIANCHI", "SCOLOMBO", "5"}, {"1", "4"}, {"3 1 1 C"}, {}, {},
      {"ATTENZIONE!!!! CODICE 0030010001 GIA ESISTENTE"}, kKeyChangeRun, {}, 2, 0},
-    {"leaving the menu; a missing task file is not made", [](testing::TempFolder& f) { remove(f, kTaskFile); }, 0, {},
+    {"leaving the menu, a missing task file is not made", [](testing::TempFolder& f) { remove(f, kTaskFile); }, 0, {},
      {}, {}, {}, {}, {}, {"Scelta"}},
     {"a missing standard archive", [](testing::TempFolder& f) { remove(f, kArchives + "STDPROFI.DAT"); }, 6, {}, {},
      {}, {}, {}, {"6 - ARCHIVIO PROFILI     - ARCHIVIO NON TROVATO"}, {"Scelta"}},
@@ -159,7 +159,7 @@ const Row kRows[] = {
     {"an archive with nothing in use",
      [](testing::TempFolder& f) { f.write(kArchives + "STDSETTO.DAT", fitRight("99", 512) + fitRight("99", 512)); }, 4,
      {}, {}, {}, {}, {}, {"NESSUN RECORD TROVATO"}, {"Scelta", "FILESTAN"}},
-    {"without settings the path files give the paths; the task number is trimmed",
+    {"without settings the path files give the paths, the task number is trimmed",
      [](testing::TempFolder& f) {
        remove(f, "config");
        f.write(kPathFile, "  C:\\PWELKIN\\ARCHIVI  \r\nC:\\ALTRO\r\n");

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "scripted_dialogs.h"
 #include "temp_install.h"
 #include "util/text.h"
@@ -43,6 +45,11 @@ const Keys kRows[] = {
     {'A', 4, "ABCD", 0, "X/a", "X/CD", 2, 1, "X/CD"},         // a text is corrected in place
     {'D', 6, "010199", 4, "05", "010105", 5, 0, "010105"},
 };
+
+void PrintTo(const Keys& row, std::ostream* out) {
+  *out << row.type << row.length << " " << row.key << " at " << row.caret << " ";
+  for (char c : row.keys) *out << (std::isprint(c) ? std::string(1, c) : "<" + std::to_string(int{c}) + ">");
+}
 
 class FieldEditorKeys : public ::testing::TestWithParam<Keys> {};
 
