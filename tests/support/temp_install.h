@@ -1,7 +1,10 @@
-// A throw-away folder for a test, with TESSARO_DRIVES pointed into it and the
-// process state reset, removed again when the test ends.
+// A throw-away folder for a test, removed again when the test ends: the
+// drives root (TESSARO_DRIVES), the user's configuration folder (the registry
+// stand-in) and run-time folder (the second-copy lock) all point into it, and
+// the process state is reset.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "core/program_end.h"
@@ -23,10 +26,15 @@ class TempFolder {
   std::string read(const std::string& relative) const;
   bool exists(const std::string& relative) const;
 
+  // Writes the sample installation (sample/sample_installation.h) here.
+  void installSample() const;
+  // Every file of the drives and the configuration folder: relative path ->
+  // bytes.
+  std::map<std::string, std::string> files() const;
+
  private:
   std::string path_;
-  std::string previousDrives_;
-  bool hadDrives_ = false;
+  std::map<std::string, std::pair<bool, std::string>> previousEnvironment_;
 };
 
 }  // namespace vt::testing
