@@ -106,11 +106,12 @@ void lengthen(testing::TempFolder& f, int number, const std::string& name, std::
 void remove(testing::TempFolder& f, const std::string& relative) { std::filesystem::remove_all(f.path() + "/" + relative); }
 
 const Row kRows[] = {
-    {"companies: free filled, Yes overwrites, No asks a number again until it fits", nullptr, 1,
+    {"companies: free filled, Yes overwrites, No asks a number again until it is whole and fits", nullptr, 1,
      {"S002", "S003", "S001", "5"}, {"S002", "S003", "S001", "S001", "4"}, {},
-     {Answer::kYes, Answer::kNo, Answer::kOk, Answer::kNo}, {"40", "0", "7"},
+     {Answer::kYes, Answer::kNo, Answer::kOk, Answer::kNo}, {"40", "0", "1.5", "-3", "7"},
      {question(3), question(1), "001 IMPRESA EDILE - MODELLO       ", "NUMERO RECORD FUORI DAI LIMITI DEL ARCHIVIO",
-      question(1), "001 IMPRESA EDILE - MODELLO       ", "001 IMPRESA EDILE - MODELLO       "},
+      question(1), "001 IMPRESA EDILE - MODELLO       ", "001 IMPRESA EDILE - MODELLO       ",
+      "001 IMPRESA EDILE - MODELLO       ", "001 IMPRESA EDILE - MODELLO       "},
      kCopyRun, {{1, 2, 201, 2, "002"}, {1, 3, 201, 3, "003"}, {1, 7, 201, 1, "007"}}, 0, 5},
     {"formulas: Tutti twice, the user list shows records 1 to 1,000 only",
      [](testing::TempFolder& f) {
