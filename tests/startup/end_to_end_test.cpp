@@ -1,25 +1,21 @@
 // The whole program from MAIN to its end over a fresh sample installation,
-// one run per archive of the menu, the windows driven as an operator drives
-// them. Every file of the installation (drives and settings) is compared byte
-// for byte before and after the run: only the records the copy wrote, the
-// suite's semaphore file (made empty the first time it is taken) and the task
-// file may differ.
+// one run per row, the windows driven as an operator drives them. Every file
+// of the installation is compared byte for byte after the run: only the
+// records a row names, the task file and the (empty) semaphore file change.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
+#include <cctype>
 #include <filesystem>
-#include <map>
-#include <string>
-#include <vector>
+#include <functional>
+#include <optional>
+#include <sstream>
 
 #include "core/state.h"
-#include "records/files.h"
-#include "records/isam.h"
-#include "sample/sample_installation.h"
+#include "records/semaphore.h"
 #include "scripted_dialogs.h"
 #include "startup/main_program.h"
-#include "suite_folder.h"
+#include "temp_install.h"
 #include "ui/browser.h"
 #include "ui/choice_window.h"
 #include "ui/copy_window.h"
@@ -29,705 +25,265 @@
 namespace vt {
 namespace {
 
-using testing::ScriptedDialogs;
-using testing::ShownBox;
-using testing::SuiteFolder;
-using testing::ThrowingEndHook;
-
-// --- The sample installation's files (see sample/sample_installation.h) -----
+using Files = std::map<std::string, std::string>;
+using Lines = std::vector<std::string>;
 
 const std::string kArchives = "drives/C/PWELKIN/ARCHIVI/";
 const std::string kTaskFile = "drives/C/TARNIX/TARNIX.INI";
-const std::string kSemaphoreFile = kArchives + "WKSEMA.DAT";
 
-struct ArchiveFile {
-  std::string path;  // relative to the suite folder
-  std::size_t recordLength;
+// Name and record length of file `number`, from its row of "WKBASE.DAT".
+std::pair<std::string, std::size_t> fileOf(const Files& files, int number) {
+  const std::string row = files.at(kArchives + "WKBASE.DAT").substr(static_cast<std::size_t>(number - 1) * 79, 79);
+  return {kArchives + TRIM(row.substr(3, 29)), static_cast<std::size_t>(std::stoi(row.substr(32, 5)))};
+}
+
+// A record the run writes: record `record` of file `file` becomes record
+// `fromRecord` of file `from`, fitted to the record length, with `key` at the
+// key's place. File 97 (companion of employee `fromRecord`) and file 7 (index
+// entry `key` -> `record`) are built as the suite builds them.
+struct Put {
+  int file, record, from, fromRecord;
+  std::string key;
 };
 
-const ArchiveFile kUserCompanies{kArchives + "DITTE.DAT", 512};
-const ArchiveFile kUserEmployees{kArchives + "DIPEND.DAT", 9600};
-const ArchiveFile kEmployeeIndex{kArchives + "DIPEND.IDX", 2176};
-const ArchiveFile kUserSectors{kArchives + "SETTORI.DAT", 512};
-const ArchiveFile kUserProfiles{kArchives + "PROFILI.DAT", 256};
-const ArchiveFile kCompanions{kArchives + "DIPCOMPL.DAT", 512};
-const ArchiveFile kUserFormulas{kArchives + "FORMULE.DAT", 128};
-const ArchiveFile kStandardCompanies{kArchives + "STDDITTE.DAT", 512};
-const ArchiveFile kStandardEmployees{kArchives + "STDDIPEN.DAT", 9600};
-const ArchiveFile kStandardFormulas{kArchives + "STDFORMU.DAT", 128};
-const ArchiveFile kStandardSectors{kArchives + "STDSETTO.DAT", 512};
-const ArchiveFile kStandardProfiles{kArchives + "STDPROFI.DAT", 256};
-
-// Where each archive keeps its key (1-based position, length).
-struct KeyField {
-  std::size_t pos;
-  std::size_t length;
-};
-constexpr KeyField kCompanyKey{3, 3};
-constexpr KeyField kFormulaKey{4, 3};
-constexpr KeyField kSectorKey{381, 4};
-constexpr KeyField kProfileKey{3, 3};
-constexpr KeyField kEmployeeCode{3, 10};
-// A user-archive line of the copy window: the key, a blank, the description.
-constexpr KeyField kCompanyDescription{6, 30};
-
-// The menu entries.
-constexpr int kCompaniesEntry = 1;
-constexpr int kEmployeesEntry = 2;
-constexpr int kFormulasEntry = 3;
-constexpr int kSectorsEntry = 4;
-constexpr int kFixedDataEntry = 5;
-constexpr int kProfilesEntry = 6;
-
-// The task file after a normal end: the task number in a line of 100
-// characters, then CR LF.
-constexpr std::size_t kTaskLineLength = 100;
-const std::string kTaskLineAfterTheRun = fitRight(sample::kTaskNumber, kTaskLineLength) + "\r\n";
-
-// Employee index nodes: entries of the key, the node's level digit and a
-// six-digit record number; the sample's leaf is record 3, level "3"; free
-// entries begin with the character 252.
-constexpr std::size_t kIndexKeyLength = 10;
-constexpr std::size_t kIndexNumberDigits = 6;
-constexpr std::size_t kIndexEntryLength = kIndexKeyLength + 1 + kIndexNumberDigits;
-constexpr std::size_t kEntriesPerNode = 128;
-constexpr std::size_t kLeafRecord = 3;
-constexpr char kLeafLevel = '3';
-constexpr char kFreeEntryMark = static_cast<char>(252);
-
-// The companion record: characters 1 to 45 of the employee record, blanks
-// to character 100, the digit 0 after.
-constexpr std::size_t kCompanionHeadLength = 45;
-constexpr std::size_t kCompanionHeadPart = 100;
-
-// Employee lines of the browser end in the number of the standard record in
-// five digits.
-constexpr std::size_t kEmployeeLineNumberDigits = 5;
-
-// --- Files and records ----------------------------------------------------------
-
-// Every file of the installation: path relative to the suite folder -> bytes.
-using Files = std::map<std::string, std::string>;
-
-Files snapshot(const SuiteFolder& suite) {
-  namespace fs = std::filesystem;
-  Files files;
-  for (const char* top : {"drives", "config"}) {
-    const fs::path root = fs::path(suite.path()) / top;
-    if (!fs::exists(root)) continue;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-      if (!entry.is_regular_file()) continue;
-      const std::string relative = fs::relative(entry.path(), suite.path()).generic_string();
-      files[relative] = suite.read(relative);
-    }
+void apply(Files& files, const Put& put) {
+  const auto [name, length] = fileOf(files, put.file);
+  std::string& bytes = files[name];
+  if (put.file == 7) {  // the sample's leaf is record 3; entries: key, level 3, six-digit record
+    std::vector<std::string> entries;
+    for (std::size_t at = 2 * length; at < 3 * length; at += 17) entries.push_back(bytes.substr(at, 17));
+    const std::string entry = put.key + "3" + zeroPad(std::to_string(put.record), 6);
+    entries.insert(std::upper_bound(entries.begin(), entries.end(), entry), entry);
+    entries.pop_back();
+    std::string leaf;
+    for (const std::string& e : entries) leaf += e;
+    bytes.replace(2 * length, length, leaf);
+    return;
   }
-  return files;
+  const auto [fromName, fromLength] = fileOf(files, put.file == 97 ? 2 : put.from);
+  std::string record = files[fromName].substr(static_cast<std::size_t>(put.fromRecord - 1) * fromLength, fromLength);
+  record = put.file == 97 ? fitRight(LEFT(record, 45), 100) + std::string(length - 100, '0') : fitRight(record, length);
+  const std::map<int, std::size_t> keyPos = {{1, 3}, {2, 3}, {8, 381}, {48, 3}, {401, 4}};
+  if (!put.key.empty()) overwrite(record, keyPos.at(put.file), put.key);
+  bytes.replace(static_cast<std::size_t>(put.record - 1) * length, length, record);
 }
 
-// Record `number` (from 1) of the bytes of `file`.
-std::string recordOf(const std::string& bytes, const ArchiveFile& file, std::size_t number) {
-  return bytes.substr((number - 1) * file.recordLength, file.recordLength);
-}
-
-// `bytes` of `file` with record `number` replaced by `record`, or appended
-// when `number` is just past the last record.
-std::string withRecord(std::string bytes, const ArchiveFile& file, std::size_t number, const std::string& record) {
-  EXPECT_EQ(record.size(), file.recordLength);
-  EXPECT_LE((number - 1) * file.recordLength, bytes.size()) << "a gap in " << file.path;
-  bytes.replace((number - 1) * file.recordLength, file.recordLength, record);
-  return bytes;
-}
-
-std::size_t recordCount(const std::string& bytes, const ArchiveFile& file) { return bytes.size() / file.recordLength; }
-
-// What the copy writes for standard record `record` at number `number` of a
-// user archive of `userLength`: the record cut or padded to that length, its
-// key rewritten as the number with leading zeros.
-std::string keyedCopy(const std::string& record, KeyField key, std::size_t number, std::size_t userLength) {
-  std::string copy = fitRight(record, userLength);
-  overwrite(copy, key.pos, zeroPad(std::to_string(number), key.length));
-  return copy;
-}
-
-// A standard employee record carrying `code`.
-std::string withCode(std::string employee, const std::string& code) {
-  overwrite(employee, kEmployeeCode.pos, code);
-  return employee;
-}
-
-std::string companionOf(const std::string& employee) {
-  std::string record(kCompanions.recordLength, '0');
-  overwrite(record, 1, fitRight(employee.substr(0, kCompanionHeadLength), kCompanionHeadPart));
-  return record;
-}
-
-// The index bytes with (`code`, `record`) entered into the leaf, in key order.
-std::string withIndexEntry(const std::string& index, const std::string& code, std::size_t record) {
-  const std::size_t leafStart = (kLeafRecord - 1) * kEmployeeIndex.recordLength;
-  std::vector<std::string> entries;
-  for (std::size_t i = 0; i < kEntriesPerNode; ++i) {
-    entries.push_back(index.substr(leafStart + i * kIndexEntryLength, kIndexEntryLength));
-  }
-  auto place = entries.begin();
-  while (place != entries.end() && place->front() != kFreeEntryMark && place->substr(0, kIndexKeyLength) < code) {
-    ++place;
-  }
-  entries.insert(place, code + kLeafLevel + zeroPad(std::to_string(record), kIndexNumberDigits));
-  entries.pop_back();
-  std::string leaf;
-  for (const std::string& e : entries) leaf += e;
-  std::string result = index;
-  result.replace(leafStart, kEmployeeIndex.recordLength, leaf);
-  return result;
-}
-
-// Where two byte strings part, for the failure message.
-std::string firstDifference(const std::string& expected, const std::string& actual) {
-  std::size_t at = 0;
-  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
-  return "sizes " + std::to_string(expected.size()) + " expected, " + std::to_string(actual.size()) +
-         " found; first difference at byte " + std::to_string(at);
-}
-
-// Every file after the run holds its bytes from before, except the files of
-// `changed`, which hold exactly the bytes given (present only after the run
-// when they were not there before).
-void expectOnlyChanged(const Files& before, const Files& after, const Files& changed) {
-  std::vector<std::string> expectedNames;
-  std::vector<std::string> foundNames;
-  for (const auto& [name, bytes] : before) {
-    if (!changed.count(name)) expectedNames.push_back(name);
-  }
-  for (const auto& [name, bytes] : changed) expectedNames.push_back(name);
-  std::sort(expectedNames.begin(), expectedNames.end());
-  for (const auto& [name, bytes] : after) foundNames.push_back(name);
-  EXPECT_EQ(foundNames, expectedNames) << "the files of the installation";
-
-  for (const auto& [name, bytes] : after) {
-    auto wanted = changed.find(name);
-    const std::string* expected = nullptr;
-    if (wanted != changed.end()) {
-      expected = &wanted->second;
-      if (before.count(name)) {
-        EXPECT_TRUE(before.at(name) != bytes) << name << " was to change";
-      }
-    } else if (before.count(name)) {
-      expected = &before.at(name);
-    }
-    if (expected == nullptr) continue;
-    EXPECT_TRUE(*expected == bytes) << name << ": " << firstDifference(*expected, bytes);
-  }
-}
-
-// --- One run of the program ---------------------------------------------------
-
-// A fresh sample installation in a suite folder, the dialogs scripted, the
-// end of the program observable, and the files as they were at the start.
-class EndToEnd : public ::testing::Test {
- protected:
-  void SetUp() override {
-    suite.createSample();
-    before = snapshot(suite);
-  }
-
-  // The operator picks menu entry `entry` and presses Enter.
-  void chooseInMenu(int entry) {
-    boxes.onWindow("Scelta", [entry](WindowPresenter& w) {
-      auto& menu = dynamic_cast<Scelta&>(w);
-      menu.select(static_cast<std::size_t>(entry - 1));
-      menu.listKeyPress(Scelta::kEnter);
-    });
-  }
-
-  // In the browser the operator moves each line that begins with one of
-  // `starts` to the chosen list ("Singolo"), then presses `lastButton`.
-  void chooseInBrowser(std::vector<std::string> starts, int lastButton = Filestan::kConfirm) {
-    boxes.onWindow("FILESTAN", [this, starts, lastButton](WindowPresenter& w) {
-      auto& browser = dynamic_cast<Filestan&>(w);
-      for (const std::string& start : starts) {
-        const int line = lineStarting(browser.lines(Filestan::kStandardList), start);
-        if (line < 0) {
-          ADD_FAILURE() << "the browser lists no line " << start;
-          continue;
-        }
-        browser.select(Filestan::kStandardList, line);
-        browser.COMANDO1_CLICK(Filestan::kChooseOne);
-      }
-      chosenInBrowser = browser.lines(Filestan::kChosenList);
-      browser.COMANDO1_CLICK(lastButton);
-    });
-  }
-
-  // In the copy window the operator copies each line that begins with one of
-  // `starts` with "Singolo" (an empty list: "Tutti" once), looks at the
-  // lists, and leaves with "&Uscita".
-  void copyInCopyWindow(std::vector<std::string> starts) {
-    boxes.onWindow("FILESTA2", [this, starts](WindowPresenter& w) {
-      auto& copy = dynamic_cast<Filesta2&>(w);
-      if (starts.empty()) copy.COMANDO1_CLICK(Filesta2::kCopyAll);
-      for (const std::string& start : starts) {
-        const int line = lineStarting(copy.lines(Filesta2::kChosenList), start);
-        if (line < 0) {
-          ADD_FAILURE() << "the copy window has no chosen line " << start;
-          continue;
-        }
-        copy.select(Filesta2::kChosenList, line);
-        copy.COMANDO1_CLICK(Filesta2::kCopyOne);
-      }
-      chosenLeft = copy.lines(Filesta2::kChosenList);
-      userList = copy.lines(Filesta2::kUserList);
-      copy.COMANDO1_CLICK(Filesta2::kLeave);
-    });
-  }
-
-  // Each showing of the key change dialog takes the next code of `codes`
-  // (company, sub-company, employee digits) and types it, Enter after each
-  // part; the check that runs after the last part asks "CONTINUARE ? ".
-  // How the operator finishes a code: Enter in the last box (the check runs),
-  // "&Conferma" (no check) or "&Uscita" (no code).
-  enum class Finish { kEnter, kConferma, kUscita };
-  struct TypedCode {
-    std::string company, subCompany, employee;
-    Finish finish = Finish::kEnter;
-  };
-  void typeInKeyChange(std::vector<TypedCode> codes) {
-    codesToType.assign(codes.begin(), codes.end());
-    boxes.onWindow("CODNUO", [this](WindowPresenter& w) {
-      auto& dialog = dynamic_cast<Codnuo&>(w);
-      while (!dialog.isClosed() && !codesToType.empty()) {
-        const TypedCode code = codesToType.front();
-        codesToType.pop_front();
-        const std::string parts[] = {code.company, code.subCompany, code.employee};
-        for (int box = 0; box < Codnuo::kBoxes; ++box) {
-          EXPECT_EQ(dialog.focusedBox(), box) << "the caret stands in the box to type";
-          for (char c : parts[box]) dialog.boxCharacter(box, static_cast<unsigned char>(c));
-          if (box + 1 < Codnuo::kBoxes || code.finish == Finish::kEnter) dialog.enterInBox();
-        }
-        if (code.finish == Finish::kConferma) dialog.confirm();
-        if (code.finish == Finish::kUscita) dialog.quit();
-      }
-    });
-  }
-
-  // Runs MAIN to its end and returns how it ended.
-  EndReason runToTheEnd() {
-    try {
-      MAIN();
-    } catch (const ProgramEnded& ended) {
-      after = snapshot(suite);
-      return ended.reason;
-    }
-    ADD_FAILURE() << "MAIN returned";
-    return EndReason::kAtOnce;
-  }
-
-  static int lineStarting(const std::vector<std::string>& lines, const std::string& start) {
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      if (lines[i].compare(0, start.size(), start) == 0) return static_cast<int>(i);
-    }
-    return -1;
-  }
-
-  // The browser's line of standard employee `number`: description (35), a
-  // blank, the number in five digits.
-  std::string employeeLine(std::size_t number) const {
-    const std::string record = recordOf(before.at(kStandardEmployees.path), kStandardEmployees, number);
-    return record.substr(kEmployeeDescriptionPos - 1, kEmployeeDescriptionLength) + " " +
-           zeroPad(std::to_string(number), kEmployeeLineNumberDigits);
-  }
-  std::string standardEmployee(std::size_t number) const {
-    return recordOf(before.at(kStandardEmployees.path), kStandardEmployees, number);
-  }
-
-  // Searches `code` in the user's employee index as it stands after the run,
-  // checking the index's structure on the way.
-  double indexed(const std::string& code) {
-    FAIOPEN(kEmployeeIndexNumber);
-    const double found = ISAM(kEmployeeIndexNumber, code, kIsamSearch);
-    EXPECT_EQ(checkIndex(kEmployeeIndexNumber), std::vector<std::string>{});
-    CHIUDIFILE(kEmployeeIndexNumber);
-    return found;
-  }
-
-  // The texts of every box shown, messages and input prompts, in order.
-  std::vector<std::string> texts() const {
-    std::vector<std::string> shown;
-    for (const ShownBox& box : boxes.boxes()) shown.push_back(box.text);
-    return shown;
-  }
-
-  // The operator chooses every line of archive `entry`, then leaves the
-  // browser with "&Uscita".
-  void chooseAllThenLeave(int entry) {
-    chooseInMenu(entry);
-    boxes.onWindow("FILESTAN", [this](WindowPresenter& w) {
-      auto& browser = dynamic_cast<Filestan&>(w);
-      browser.COMANDO1_CLICK(Filestan::kChooseAll);
-      chosenInBrowser = browser.lines(Filestan::kChosenList);
-      browser.COMANDO1_CLICK(Filestan::kLeave);
-    });
-  }
-
-  static constexpr std::size_t kEmployeeDescriptionPos = 9515;
-  static constexpr std::size_t kEmployeeDescriptionLength = 35;
-  static constexpr double kEmployeeIndexNumber = 7;
-
-  SuiteFolder suite;
-  ScriptedDialogs boxes;
-  ThrowingEndHook end;
-  Files before;
-  Files after;
-  std::vector<std::string> chosenInBrowser;
-  std::vector<std::string> chosenLeft;
-  std::vector<std::string> userList;
-  std::deque<TypedCode> codesToType;
+struct Row {
+  const char* what = "";
+  std::function<void(testing::TempFolder&)> prepare{};
+  int menu = 0;          // the menu entry chosen with Enter; 0: Escape
+  Lines browser{}, copy{};   // steps: S/E/D + line start (select, then Singolo, Enter, double click), R + line
+                         // start (Enter on the chosen list), a digit (that button)
+  Lines codes{};           // each showing of the key change: "company sub employee [C|U]"
+  std::vector<Answer> answers{};
+  std::vector<std::optional<std::string>> typed{};
+  Lines texts{};          // every box shown, in order
+  Lines windows{};
+  std::vector<Put> puts{};
+  int chosenLeft = -1, userLines = -1;  // in the copy window at its end (-1: not reached)
+  std::string firstUserLine{};
+  EndReason end = EndReason::kNormal;
+  std::string task = "01";
 };
 
-const std::vector<std::string> kFullRun = {"Scelta", "FILESTAN", "FILESTA2"};
+std::string question(int record) { return "IL RECORD " + STR(record) + " E' ESISTENTE\r\nSOVRASCRIVERE ?"; }
+std::string codeTaken(const std::string& code) { return "IL CODICE " + code + " E' ESISTENTE\r\nSOVRASCRIVERE ?"; }
+const std::string kOk = "CONTINUARE ? ";
+const Lines kCopyRun = {"Scelta", "FILESTAN", "FILESTA2"};
+const Lines kKeyChangeRun = {"Scelta", "FILESTAN", "FILESTA2", "CODNUO"};
+const std::string kPathFile = "drives/C/PWELKIN/WKPERARK.WKP";
 
-// --- Archives keyed by record number ---------------------------------------------
-
-TEST_F(EndToEnd, Companies_AFreeRecordIsFilled_AnInUseOneOverwrittenAfterYes_OrCopiedToTheNumberGivenAfterNo) {
-  chooseInMenu(kCompaniesEntry);
-  chooseInBrowser({"002", "003", "001"});
-  copyInCopyWindow({"002", "003", "001"});
-  boxes.answer(Answer::kYes);  // record 3 in use: overwrite
-  boxes.answer(Answer::kNo);   // record 1 in use: another number
-  boxes.type("7");
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  const std::string& standard = before.at(kStandardCompanies.path);
-  std::string companies = before.at(kUserCompanies.path);
-  auto copied = [&](std::size_t from, std::size_t to) {
-    return keyedCopy(recordOf(standard, kStandardCompanies, from), kCompanyKey, to, kUserCompanies.recordLength);
-  };
-  companies = withRecord(companies, kUserCompanies, 2, copied(2, 2));
-  companies = withRecord(companies, kUserCompanies, 3, copied(3, 3));
-  companies = withRecord(companies, kUserCompanies, 7, copied(1, 7));
-  expectOnlyChanged(before, after, {{kUserCompanies.path, companies}, {kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_EQ(recordOf(after.at(kUserCompanies.path), kUserCompanies, 7).substr(0, 8), "00007IMP");
-
-  ASSERT_EQ(boxes.boxes().size(), 3u);
-  EXPECT_EQ(boxes.boxes()[0].text, "IL RECORD  3 E' ESISTENTE\r\nSOVRASCRIVERE ?");
-  EXPECT_EQ(boxes.boxes()[0].buttons, Buttons::kYesNo);
-  EXPECT_EQ(boxes.boxes()[1].text, "IL RECORD  1 E' ESISTENTE\r\nSOVRASCRIVERE ?");
-  EXPECT_EQ(boxes.boxes()[2].kind, ShownBox::Kind::kInput);
-  EXPECT_EQ(boxes.boxes()[2].text, chosenInBrowser[0]);
-  EXPECT_EQ(boxes.boxes()[2].title, "Domanda e risposta");
-  EXPECT_EQ(boxes.boxes()[2].defaultText, "000");
-  EXPECT_TRUE(boxes.allAnswersUsed());
-  EXPECT_EQ(boxes.windowsShown(), kFullRun);
-
-  // The copy window showed the user's companies as they now are.
-  EXPECT_TRUE(chosenLeft.empty());
-  std::vector<std::string> shown;
-  for (std::size_t r = 1; r <= recordCount(companies, kUserCompanies); ++r) {
-    const std::string record = recordOf(companies, kUserCompanies, r);
-    if (record.compare(0, 2, "99") == 0) continue;
-    shown.push_back(record.substr(kCompanyKey.pos - 1, kCompanyKey.length) + " " +
-                    record.substr(kCompanyDescription.pos - 1, kCompanyDescription.length));
-  }
-  EXPECT_EQ(userList, shown);
-  EXPECT_EQ(userList.size(), 5u);
+// The records of `file` made `length` long, each ending in "FINE", its row saying so.
+void lengthen(testing::TempFolder& f, int number, const std::string& name, std::size_t from, std::size_t length) {
+  std::string bytes = f.read(kArchives + name), longer;
+  for (std::size_t at = 0; at < bytes.size(); at += from) longer += fitRight(bytes.substr(at, from), length - 4) + "FINE";
+  f.write(kArchives + name, longer);
+  std::string base = f.read(kArchives + "WKBASE.DAT");
+  base.replace(static_cast<std::size_t>(number - 1) * 79 + 32, 5, RIGHT("     " + std::to_string(length), 5));
+  f.write(kArchives + "WKBASE.DAT", base);
 }
 
-TEST_F(EndToEnd, Formulas_TuttiCopiesEveryChosenLine_AskingOnlyForTheRecordsInUse) {
-  chooseInMenu(kFormulasEntry);
-  boxes.onWindow("FILESTAN", [this](WindowPresenter& w) {
-    auto& browser = dynamic_cast<Filestan&>(w);
-    browser.COMANDO1_CLICK(Filestan::kChooseAll);
-    chosenInBrowser = browser.lines(Filestan::kChosenList);
-    browser.COMANDO1_CLICK(Filestan::kConfirm);
+void remove(testing::TempFolder& f, const std::string& relative) { std::filesystem::remove_all(f.path() + "/" + relative); }
+
+const Row kRows[] = {
+    {"companies: free filled, Yes overwrites, No asks a number again until it is whole and fits", nullptr, 1,
+     {"S002", "S003", "S001", "5"}, {"S002", "S003", "S001", "S001", "4"}, {},
+     {Answer::kYes, Answer::kNo, Answer::kOk, Answer::kNo}, {"40", "0", "1.5", "-3", "7"},
+     {question(3), question(1), "001 IMPRESA EDILE - MODELLO       ", "NUMERO RECORD FUORI DAI LIMITI DEL ARCHIVIO",
+      question(1), "001 IMPRESA EDILE - MODELLO       ", "001 IMPRESA EDILE - MODELLO       ",
+      "001 IMPRESA EDILE - MODELLO       ", "001 IMPRESA EDILE - MODELLO       "},
+     kCopyRun, {{1, 2, 201, 2, "002"}, {1, 3, 201, 3, "003"}, {1, 7, 201, 1, "007"}}, 0, 5},
+    {"formulas: Tutti twice, the user list shows records 1 to 1,000 only",
+     [](testing::TempFolder& f) {
+       std::string bytes = f.read(kArchives + "FORMULE.DAT");
+       for (int i = 0; i < 995; ++i) bytes += bytes.substr(0, 128);
+       f.write(kArchives + "FORMULE.DAT", bytes);
+     }, 3, {"1", "5"}, {"1", "4"}, {}, {Answer::kYes, Answer::kNo}, {"8"},
+     {question(1), question(5), "005 BUONI PASTO       "}, kCopyRun,
+     {{401, 1, 203, 1, "001"}, {401, 2, 203, 2, "002"}, {401, 3, 203, 3, "003"}, {401, 8, 203, 5, "008"},
+      {401, 6, 203, 6, "006"}, {401, 7, 203, 7, "007"}}, 0, 999},
+    {"sectors: Enter and double click choose, Enter gives back, Tutti stops at a line abandoned", nullptr, 4,
+     {"S0004", "E0001", "D0006", "S0008", "R0008", "5"}, {"1", "E0004", "4"}, {}, {Answer::kNo}, {std::nullopt},
+     {question(1), "0001 EDILIZIA        "}, kCopyRun, {{8, 4, 204, 4, "0004"}}, 2, 3},
+    {"profiles: a longer standard record is cut, Singolo takes the line selected after a move",
+     [](testing::TempFolder& f) { lengthen(f, 206, "STDPROFI.DAT", 256, 260); }, 6, {"D007", "S", "5"}, {"1", "4"}, {},
+     {Answer::kYes}, {}, {question(1)}, kCopyRun, {{48, 1, 206, 1, "001"}, {48, 7, 206, 7, "007"}}, 0, 3},
+    {"fixed data are explained, never copied", nullptr, 5, {}, {}, {}, {}, {},
+     {"ATTENZIONE !!\rArchivio gestito dall'utente...\r(per eventuali informazioni rivolgersi a Veltrani Rudivoz)"},
+     {"Scelta"}},
+    {"Uscita in the browser, the registry alone gives the paths", [](testing::TempFolder& f) { remove(f, kPathFile); },
+     1, {"1", "4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}},
+    {"employees: a code not in the index goes to the key change and is appended", nullptr, 2, {"SBIANCHI", "5"},
+     {"SBIANCHI", "4"}, {"3 1 25"}, {Answer::kOk}, {}, {kOk}, kKeyChangeRun,
+     {{2, 6, 202, 2, "0030010025"}, {97, 6, 2, 6, ""}, {7, 6, 0, 0, "0030010025"}}, 0, 1,
+     "0030010025 BIANCHI                       GIULI 00002"},
+    {"employees: a taken code, No, then codes checked until one is free", nullptr, 2, {"SROSSI", "5"},
+     {"SROSSI", "4"}, {"2 1 3", "1 1 2", "1 1 3", "1 1 3"},
+     {Answer::kNo, Answer::kOk, Answer::kOk, Answer::kCancel, Answer::kOk}, {},
+     {codeTaken("0010010001"), "IL CODICE DITTA  2 NON ESISTE", "IL CODICE DIPENDENTE 0010010002 E' ESITENTE", kOk, kOk},
+     kKeyChangeRun, {{2, 6, 202, 1, "0010010003"}, {97, 6, 2, 6, ""}, {7, 6, 0, 0, "0010010003"}}, 0, 1,
+     "0010010003 ROSSI                         MARIO 00001"},
+    {"employees: Yes overwrites the record the index points at", nullptr, 2, {"SBIANCHI", "SRICCI", "5"},
+     {"1", "4"}, {"4 1 4"}, {Answer::kOk, Answer::kYes}, {}, {kOk, codeTaken("0040010004")}, kKeyChangeRun,
+     {{2, 6, 202, 2, "0040010004"}, {97, 6, 2, 6, ""}, {7, 6, 0, 0, "0040010004"}, {2, 6, 202, 7, ""}}, 0, 2},
+    {"employees: leaving the key change ends the run", nullptr, 2, {"SESPOSITO", "SBIANCHI", "5"}, {"1"},
+     {"3 1 7 U"}, {}, {}, {}, kKeyChangeRun},
+    {"employees: a taken code confirmed unchecked is refused, Tutti stops", nullptr, 2,
+     {"SBIANCHI", "SCOLOMBO", "5"}, {"1", "4"}, {"3 1 1 C"}, {}, {},
+     {"ATTENZIONE!!!! CODICE 0030010001 GIA ESISTENTE"}, kKeyChangeRun, {}, 2, 0},
+    {"leaving the menu, a missing task file is not made", [](testing::TempFolder& f) { remove(f, kTaskFile); }, 0, {},
+     {}, {}, {}, {}, {}, {"Scelta"}},
+    {"a missing standard archive", [](testing::TempFolder& f) { remove(f, kArchives + "STDPROFI.DAT"); }, 6, {}, {},
+     {}, {}, {}, {"6 - ARCHIVIO PROFILI     - ARCHIVIO NON TROVATO"}, {"Scelta"}},
+    {"an empty standard archive", [](testing::TempFolder& f) { f.write(kArchives + "STDDITTE.DAT", ""); }, 1, {}, {},
+     {}, {}, {}, {"1 - ARCHIVIO DITTE - ARCHIVIO NON TROVATO"}, {"Scelta"}},
+    {"an archive with nothing in use",
+     [](testing::TempFolder& f) { f.write(kArchives + "STDSETTO.DAT", fitRight("99", 512) + fitRight("99", 512)); }, 4,
+     {}, {}, {}, {}, {}, {"NESSUN RECORD TROVATO"}, {"Scelta", "FILESTAN"}},
+    {"without settings the path files give the paths, the task number is trimmed",
+     [](testing::TempFolder& f) {
+       f.clearRegistry();
+       f.write(kPathFile, "  C:\\PWELKIN\\ARCHIVI  \r\nC:\\ALTRO\r\n");
+       f.write(kTaskFile, " 7 VTMERV\r\n");
+     }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}, {}, -1, -1, "", EndReason::kNormal, "7"},
+    {"a registry path that names nothing leaves both paths to the path files",
+     [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\NONCE"); }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}},
+    {"a blank path file ends the run at once",
+     [](testing::TempFolder& f) {
+       f.clearRegistry();
+       f.write(kPathFile, "\r\n");
+     }, 0, {}, {}, {}, {}, {},
+     {"ERRORE DI CONFIGURAZIONE! CONTROLLARE I PERCORSI DI Tessaro CON IL PROGRAMMA VTPERCORSO"}, {}, {}, -1, -1, "",
+     EndReason::kAtOnce},
+};
+
+void PrintTo(const Row& row, std::ostream* out) { *out << row.what; }
+
+// One step of the operator in the browser or the copy window.
+template <class Window>
+void act(Window& w, const std::string& step) {
+  const int list = step[0] == 'R' ? 1 : 0;
+  if (step.size() > 1) {
+    const Lines& lines = w.lines(list);
+    auto line = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(step.substr(1), 0) == 0; });
+    ASSERT_NE(line, lines.end()) << step;
+    w.select(list, static_cast<int>(line - lines.begin()));
+  }
+  if (step[0] == 'S') w.COMANDO1_CLICK(0);
+  if (step[0] == 'E' || step[0] == 'R') w.RIEPILOGO1_KEYPRESS(list, 13);
+  if (step[0] == 'D') w.RIEPILOGO1_DBLCLICK(list);
+  if (std::isdigit(static_cast<unsigned char>(step[0]))) w.COMANDO1_CLICK(step[0] - '0');
+}
+
+class EndToEnd : public ::testing::TestWithParam<Row> {};
+
+TEST_P(EndToEnd, EveryFileHoldsWhatTheRunWrote) {
+  const Row& run = GetParam();
+  SCOPED_TRACE(run.what);
+  testing::TempFolder folder;
+  testing::ScriptedDialogs boxes;
+  testing::ThrowingEndHook end;
+  folder.installSample();
+  if (run.prepare) run.prepare(folder);
+  const Files before = folder.files();
+  for (Answer a : run.answers) boxes.answer(a);
+  for (const auto& t : run.typed) boxes.type(t);
+  boxes.onWindow("Scelta", [&](WindowPresenter& w) {
+    auto& menu = dynamic_cast<Scelta&>(w);
+    if (run.menu > 0) menu.select(static_cast<std::size_t>(run.menu - 1));
+    menu.listKeyPress(run.menu > 0 ? Scelta::kEnter : Scelta::kEscape);
   });
-  copyInCopyWindow({});        // "Tutti"
-  boxes.answer(Answer::kYes);  // formula 1 in use: overwrite
-  boxes.answer(Answer::kNo);   // formula 5 in use: another number
-  boxes.type("8");
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  ASSERT_EQ(chosenInBrowser.size(), 6u) << "formulas 1, 2, 3, 5, 6 and 7 are in use";
-  const std::string& standard = before.at(kStandardFormulas.path);
-  std::string formulas = before.at(kUserFormulas.path);
-  for (std::size_t r : {1, 2, 3, 6, 7}) {
-    formulas =
-        withRecord(formulas, kUserFormulas, r,
-                   keyedCopy(recordOf(standard, kStandardFormulas, r), kFormulaKey, r, kUserFormulas.recordLength));
-  }
-  formulas =
-      withRecord(formulas, kUserFormulas, 8,
-                 keyedCopy(recordOf(standard, kStandardFormulas, 5), kFormulaKey, 8, kUserFormulas.recordLength));
-  expectOnlyChanged(before, after, {{kUserFormulas.path, formulas}, {kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_EQ(recordOf(after.at(kUserFormulas.path), kUserFormulas, 5),
-            recordOf(before.at(kUserFormulas.path), kUserFormulas, 5))
-      << "the user's own formula 5 stays";
-
-  EXPECT_EQ(texts(), (std::vector<std::string>{"IL RECORD  1 E' ESISTENTE\r\nSOVRASCRIVERE ?",
-                                               "IL RECORD  5 E' ESISTENTE\r\nSOVRASCRIVERE ?", chosenInBrowser[3]}));
-  EXPECT_TRUE(boxes.allAnswersUsed());
-  EXPECT_TRUE(chosenLeft.empty());
-  EXPECT_EQ(userList.size(), 7u);
-}
-
-TEST_F(EndToEnd, Sectors_TheFourDigitKeyIsRewrittenAsTheNumberTheRecordLandsAt) {
-  chooseInMenu(kSectorsEntry);
-  chooseInBrowser({"0004", "0001"});
-  boxes.onWindow("FILESTA2", [this](WindowPresenter& w) {
+  boxes.onWindow("FILESTAN", [&](WindowPresenter& w) {
+    for (const std::string& step : run.browser) act(dynamic_cast<Filestan&>(w), step);
+  });
+  int chosenLeft = -1;
+  int userLines = -1;
+  std::string firstUserLine;
+  boxes.onWindow("FILESTA2", [&](WindowPresenter& w) {
     auto& copy = dynamic_cast<Filesta2&>(w);
-    // Enter on a chosen line copies it, as a double click does.
-    copy.select(Filesta2::kChosenList, lineStarting(copy.lines(Filesta2::kChosenList), "0004"));
-    copy.RIEPILOGO1_KEYPRESS(Filesta2::kChosenList, Scelta::kEnter);
-    copy.select(Filesta2::kChosenList, lineStarting(copy.lines(Filesta2::kChosenList), "0001"));
-    copy.RIEPILOGO1_DBLCLICK(Filesta2::kChosenList);
-    chosenLeft = copy.lines(Filesta2::kChosenList);
-    userList = copy.lines(Filesta2::kUserList);
-    copy.COMANDO1_CLICK(Filesta2::kLeave);
+    for (const std::string& step : run.copy) act(copy, step);
+    chosenLeft = static_cast<int>(copy.lines(Filesta2::kChosenList).size());
+    userLines = static_cast<int>(copy.lines(Filesta2::kUserList).size());
+    if (userLines > 0) firstUserLine = copy.lines(Filesta2::kUserList)[0];
+    EXPECT_EQ(S().NUMEROFILE[kSemaphoreFileNumber], 0) << "the semaphore is free between copies";
   });
-  boxes.answer(Answer::kNo);  // sector 1 in use
-  boxes.type("6");
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  const std::string& standard = before.at(kStandardSectors.path);
-  std::string sectors = before.at(kUserSectors.path);
-  sectors = withRecord(sectors, kUserSectors, 4,
-                       keyedCopy(recordOf(standard, kStandardSectors, 4), kSectorKey, 4, kUserSectors.recordLength));
-  sectors = withRecord(sectors, kUserSectors, 6,
-                       keyedCopy(recordOf(standard, kStandardSectors, 1), kSectorKey, 6, kUserSectors.recordLength));
-  expectOnlyChanged(before, after, {{kUserSectors.path, sectors}, {kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_EQ(recordOf(after.at(kUserSectors.path), kUserSectors, 6).substr(kSectorKey.pos - 1, 12), "0006EDILIZIA");
-
-  EXPECT_EQ(texts(), (std::vector<std::string>{"IL RECORD  1 E' ESISTENTE\r\nSOVRASCRIVERE ?", chosenInBrowser[0]}));
-  EXPECT_TRUE(chosenLeft.empty());
-  EXPECT_EQ(userList, (std::vector<std::string>{"0001 EDILIZIA        ", "0003 COMMERCIO       ",
-                                                "0004 TURISMO         ", "0006 EDILIZIA        "}));
-}
-
-TEST_F(EndToEnd, Profiles_FreeRecordsTakeTheirStandardRecordsAndNothingElseChanges) {
-  chooseInMenu(kProfilesEntry);
-  boxes.onWindow("FILESTAN", [this](WindowPresenter& w) {
-    auto& browser = dynamic_cast<Filestan&>(w);
-    // A double click on a line chooses it.
-    for (const char* start : {"007", "002"}) {
-      browser.select(Filestan::kStandardList, lineStarting(browser.lines(Filestan::kStandardList), start));
-      browser.RIEPILOGO1_DBLCLICK(Filestan::kStandardList);
+  std::size_t code = 0;
+  boxes.onWindow("CODNUO", [&](WindowPresenter& w) {
+    auto& dialog = dynamic_cast<Codnuo&>(w);
+    EXPECT_EQ(dialog.companies().size(), 3u) << "the user's companies in use";
+    while (!dialog.isClosed() && code < run.codes.size()) {
+      std::istringstream parts(run.codes[code++]);
+      std::string part, finish;
+      for (int box = 0; box < Codnuo::kBoxes && parts >> part; ++box) {
+        EXPECT_EQ(dialog.focusedBox(), box);
+        for (char c : part) dialog.boxCharacter(box, c);
+        if (box < Codnuo::kBoxes - 1 || !(parts >> finish)) dialog.enterInBox();
+      }
+      if (finish == "C") dialog.confirm();
+      if (finish == "U") dialog.quit();
     }
-    chosenInBrowser = browser.lines(Filestan::kChosenList);
-    browser.COMANDO1_CLICK(Filestan::kConfirm);
   });
-  copyInCopyWindow({});  // "Tutti"
+  boxes.onMessage([](const testing::ShownBox& box) {
+    // The check holds the semaphore while it reports; nothing holds it while the operator decides.
+    const bool checking = box.text.rfind("IL CODICE D", 0) == 0 || box.text.find("GIA ESISTENTE") != std::string::npos;
+    EXPECT_EQ(S().NUMEROFILE[kSemaphoreFileNumber] != 0, checking) << box.text;
+    if (box.text.find("SOVRASCRIVERE") != std::string::npos) {
+      EXPECT_EQ(box.buttons, Buttons::kYesNo);
+    }
+  });
 
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  ASSERT_EQ(chosenInBrowser.size(), 2u);
-  const std::string& standard = before.at(kStandardProfiles.path);
-  std::string profiles = before.at(kUserProfiles.path);
-  for (std::size_t r : {2, 7}) {
-    profiles =
-        withRecord(profiles, kUserProfiles, r,
-                   keyedCopy(recordOf(standard, kStandardProfiles, r), kProfileKey, r, kUserProfiles.recordLength));
+  EndReason reason = EndReason::kAtOnce;
+  try {
+    MAIN();
+    ADD_FAILURE() << "MAIN returned";
+  } catch (const ProgramEnded& ended) {
+    reason = ended.reason;
   }
-  expectOnlyChanged(before, after, {{kUserProfiles.path, profiles}, {kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_TRUE(boxes.boxes().empty()) << "free records are written without a question";
-  EXPECT_TRUE(chosenLeft.empty());
-  EXPECT_EQ(userList.size(), 4u);
-}
 
-TEST_F(EndToEnd, FixedData_AreExplainedAndNeverCopied_OnlyTheTaskFileChanges) {
-  chooseInMenu(kFixedDataEntry);
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  expectOnlyChanged(before, after, {{kTaskFile, kTaskLineAfterTheRun}});
-  ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(
-      boxes.boxes()[0].text,
-      "ATTENZIONE !!\rArchivio gestito dall'utente...\r(per eventuali informazioni rivolgersi a Veltrani Rudivoz)");
-  EXPECT_EQ(boxes.boxes()[0].icon, Icon::kInformation);
-  EXPECT_EQ(boxes.windowsShown(), std::vector<std::string>{"Scelta"});
-}
-
-TEST_F(EndToEnd, UscitaInTheBrowserLeavesEveryArchiveAsItWas_Companies) {
-  chooseAllThenLeave(kCompaniesEntry);
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  EXPECT_EQ(chosenInBrowser.size(), 7u);
-  expectOnlyChanged(before, after, {{kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_TRUE(boxes.boxes().empty());
-  EXPECT_EQ(boxes.windowsShown(), (std::vector<std::string>{"Scelta", "FILESTAN"}));
-}
-
-TEST_F(EndToEnd, UscitaInTheBrowserLeavesEveryArchiveAsItWas_Employees) {
-  chooseAllThenLeave(kEmployeesEntry);
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  EXPECT_EQ(chosenInBrowser.size(), 8u);
-  expectOnlyChanged(before, after, {{kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_TRUE(boxes.boxes().empty());
-  EXPECT_EQ(boxes.windowsShown(), (std::vector<std::string>{"Scelta", "FILESTAN"})) << "no copy, no key change";
-}
-
-// --- Employees ------------------------------------------------------------------
-
-TEST_F(EndToEnd, Employees_ACodeNotInTheUsersIndexGoesStraightToTheKeyChange_AndIsAppended) {
-  chooseInMenu(kEmployeesEntry);
-  chooseInBrowser({"BIANCHI"});
-  copyInCopyWindow({"BIANCHI"});
-  typeInKeyChange({{"3", "1", "25"}});
-  boxes.answer(Answer::kOk);  // "CONTINUARE ? "
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  const std::string line = employeeLine(2);
-  ASSERT_EQ(chosenInBrowser, std::vector<std::string>{line});
-  const std::string written = withCode(standardEmployee(2), "0030010025");
-  const std::size_t appended = recordCount(before.at(kUserEmployees.path), kUserEmployees) + 1;
-  ASSERT_EQ(appended, 6u);
-  expectOnlyChanged(before, after,
-                    {{kUserEmployees.path, before.at(kUserEmployees.path) + written},
-                     {kEmployeeIndex.path, withIndexEntry(before.at(kEmployeeIndex.path), "0030010025", appended)},
-                     {kCompanions.path, before.at(kCompanions.path) + companionOf(written)},
-                     {kSemaphoreFile, ""},
-                     {kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_EQ(indexed("0030010025"), 6);
-  EXPECT_EQ(indexed("0010010005"), -1) << "the standard code is not entered";
-
-  ASSERT_EQ(boxes.boxes().size(), 1u) << "no question before the dialog";
-  EXPECT_EQ(boxes.boxes()[0].text, "CONTINUARE ? ");
-  EXPECT_EQ(boxes.boxes()[0].title, "CODICE 0030010025 OK");
-  EXPECT_EQ(boxes.windowsShown(), (std::vector<std::string>{"Scelta", "FILESTAN", "FILESTA2", "CODNUO"}));
-  EXPECT_TRUE(chosenLeft.empty());
-  EXPECT_EQ(userList, std::vector<std::string>{"0030010025 " + line});
-}
-
-TEST_F(EndToEnd, Employees_ATakenCodeAndNo_LeadToANewCode_CheckedAgainstCompaniesAndIndexUntilAccepted) {
-  chooseInMenu(kEmployeesEntry);
-  chooseInBrowser({"ROSSI"});
-  copyInCopyWindow({"ROSSI"});
-  // First a company the user does not have (record 2 is free), then a code
-  // the user already has, then a free one.
-  typeInKeyChange({{"2", "1", "3"}, {"1", "1", "2"}, {"1", "1", "3"}});
-  boxes.answer(Answer::kNo);  // "SOVRASCRIVERE ?"
-  boxes.answer(Answer::kOk);  // "NON ESISTE"
-  boxes.answer(Answer::kOk);  // "E' ESITENTE"
-  boxes.answer(Answer::kOk);  // "CONTINUARE ? "
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  const std::string written = withCode(standardEmployee(1), "0010010003");
-  expectOnlyChanged(before, after,
-                    {{kUserEmployees.path, before.at(kUserEmployees.path) + written},
-                     {kEmployeeIndex.path, withIndexEntry(before.at(kEmployeeIndex.path), "0010010003", 6)},
-                     {kCompanions.path, before.at(kCompanions.path) + companionOf(written)},
-                     {kSemaphoreFile, ""},
-                     {kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_EQ(indexed("0010010003"), 6);
-  EXPECT_EQ(indexed("0010010001"), 1) << "the user's own employee keeps its code";
-
-  EXPECT_EQ(texts(), (std::vector<std::string>{"IL CODICE 0010010001 E' ESISTENTE\r\nSOVRASCRIVERE ?",
-                                               "IL CODICE DITTA  2 NON ESISTE",
-                                               "IL CODICE DIPENDENTE 0010010002 E' ESITENTE", "CONTINUARE ? "}));
-  EXPECT_EQ(boxes.boxes()[0].buttons, Buttons::kYesNo);
-  EXPECT_EQ(boxes.boxes()[1].icon, Icon::kCritical);
-  EXPECT_EQ(boxes.boxes()[2].icon, Icon::kCritical);
+  EXPECT_EQ(reason, run.end);
+  Lines texts;
+  for (const testing::ShownBox& box : boxes.boxes()) texts.push_back(box.text);
+  EXPECT_EQ(texts, run.texts);
   EXPECT_TRUE(boxes.allAnswersUsed());
-  EXPECT_EQ(userList, std::vector<std::string>{"0010010003 " + employeeLine(1)});
+  EXPECT_EQ(boxes.windowsShown(), run.windows);
+  EXPECT_EQ(chosenLeft, run.chosenLeft);
+  EXPECT_EQ(userLines, run.userLines);
+  if (!run.firstUserLine.empty()) {
+    EXPECT_EQ(firstUserLine, run.firstUserLine);
+  }
+
+  Files expected = before;
+  for (const Put& put : run.puts) apply(expected, put);
+  if (before.count(kTaskFile) && run.end == EndReason::kNormal) expected[kTaskFile] = fitRight(run.task, 100) + "\r\n";
+  const Files after = folder.files();
+  if (after.count(kArchives + kSemaphoreFileName)) expected[kArchives + kSemaphoreFileName] = "";
+  for (const auto& [name, bytes] : after) {
+    EXPECT_TRUE(expected.count(name) && expected.at(name) == bytes) << name << " is not as expected";
+  }
+  EXPECT_EQ(after.size(), expected.size());
 }
 
-TEST_F(EndToEnd, Employees_ATakenCodeAndYes_RewriteTheUsersRecordOfThatCodeOnly) {
-  chooseInMenu(kEmployeesEntry);
-  chooseInBrowser({"ROSSI"});
-  copyInCopyWindow({"ROSSI"});
-  boxes.answer(Answer::kYes);
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  expectOnlyChanged(
-      before, after,
-      {{kUserEmployees.path, withRecord(before.at(kUserEmployees.path), kUserEmployees, 1, standardEmployee(1))},
-       {kSemaphoreFile, ""},
-       {kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_EQ(indexed("0010010001"), 1);
-  EXPECT_EQ(texts(), std::vector<std::string>{"IL CODICE 0010010001 E' ESISTENTE\r\nSOVRASCRIVERE ?"});
-  EXPECT_EQ(boxes.windowsShown(), kFullRun) << "no key change";
-  EXPECT_EQ(userList, std::vector<std::string>{"0010010001 " + employeeLine(1)});
-}
-
-TEST_F(EndToEnd, Employees_TuttiAppendsEachNewCodeInTurn_AndAYesOverwritesWhereTheIndexPoints) {
-  // BIANCHI (standard 2) gets RICCI's code, GRECO (standard 9) a code of its
-  // own; RICCI (standard 7) then finds its code taken at user record 6, which
-  // is overwritten: record 7, its number in the standard archive, is GRECO's
-  // by then and stays.
-  chooseInMenu(kEmployeesEntry);
-  chooseInBrowser({"BIANCHI", "RICCI", "GRECO"});
-  copyInCopyWindow({});  // "Tutti"
-  typeInKeyChange({{"4", "1", "4"}, {"4", "1", "9"}});
-  boxes.answer(Answer::kOk);   // CONTINUARE, 0040010004
-  boxes.answer(Answer::kOk);   // CONTINUARE, 0040010009
-  boxes.answer(Answer::kYes);  // SOVRASCRIVERE 0040010004
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  ASSERT_EQ(standardEmployee(7).substr(kEmployeeCode.pos - 1, kEmployeeCode.length), "0040010004");
-  const std::string bianchi = withCode(standardEmployee(2), "0040010004");
-  const std::string greco = withCode(standardEmployee(9), "0040010009");
-  std::string index = withIndexEntry(before.at(kEmployeeIndex.path), "0040010004", 6);
-  index = withIndexEntry(index, "0040010009", 7);
-  expectOnlyChanged(before, after,
-                    {{kUserEmployees.path, before.at(kUserEmployees.path) + standardEmployee(7) + greco},
-                     {kEmployeeIndex.path, index},
-                     {kCompanions.path, before.at(kCompanions.path) + companionOf(bianchi) + companionOf(greco)},
-                     {kSemaphoreFile, ""},
-                     {kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_EQ(indexed("0040010004"), 6);
-  EXPECT_EQ(indexed("0040010009"), 7);
-
-  EXPECT_EQ(texts(), (std::vector<std::string>{"CONTINUARE ? ", "CONTINUARE ? ",
-                                               "IL CODICE 0040010004 E' ESISTENTE\r\nSOVRASCRIVERE ?"}));
-  EXPECT_TRUE(boxes.allAnswersUsed());
-  EXPECT_TRUE(chosenLeft.empty());
-  EXPECT_EQ(userList, (std::vector<std::string>{"0040010004 " + employeeLine(2), "0040010004 " + employeeLine(7),
-                                                "0040010009 " + employeeLine(9)}));
-}
-
-TEST_F(EndToEnd, Employees_LeavingTheKeyChangeWithoutACodeEndsTheRun_WithNothingWritten) {
-  chooseInMenu(kEmployeesEntry);
-  chooseInBrowser({"ESPOSITO", "BIANCHI"});
-  copyInCopyWindow({});  // "Tutti"
-  typeInKeyChange({{"3", "1", "7", Finish::kUscita}});
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  expectOnlyChanged(before, after, {{kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_TRUE(boxes.boxes().empty());
-  EXPECT_EQ(boxes.windowsShown(), (std::vector<std::string>{"Scelta", "FILESTAN", "FILESTA2", "CODNUO"}))
-      << "the end comes from the key change, before the second line";
-}
-
-TEST_F(EndToEnd, Employees_ACodeConfirmedUncheckedThatIsTaken_IsRefusedAndTheLineStaysChosen) {
-  // "&Conferma" hands over the code unchecked: the user's code 0030010001 is
-  // taken, so nothing is written, the operator is told, and "Tutti" stops
-  // instead of offering the same line again.
-  chooseInMenu(kEmployeesEntry);
-  chooseInBrowser({"BIANCHI", "COLOMBO"});
-  copyInCopyWindow({});  // "Tutti"
-  typeInKeyChange({{"3", "1", "1", Finish::kConferma}});
-
-  ASSERT_EQ(runToTheEnd(), EndReason::kNormal);
-
-  expectOnlyChanged(before, after, {{kSemaphoreFile, ""}, {kTaskFile, kTaskLineAfterTheRun}});
-  EXPECT_EQ(indexed("0030010001"), 4) << "the user's own employee keeps its code";
-  ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].text, "ATTENZIONE!!!! CODICE 0030010001 GIA ESISTENTE");
-  EXPECT_EQ(boxes.boxes()[0].title, "Copia dipendente da archivi standard");
-  EXPECT_EQ(boxes.boxes()[0].icon, Icon::kInformation);
-  EXPECT_EQ(boxes.windowsShown(), (std::vector<std::string>{"Scelta", "FILESTAN", "FILESTA2", "CODNUO"}));
-  EXPECT_EQ(chosenLeft, (std::vector<std::string>{employeeLine(2), employeeLine(6)}));
-  EXPECT_TRUE(userList.empty());
-}
+INSTANTIATE_TEST_SUITE_P(SampleInstallation, EndToEnd, ::testing::ValuesIn(kRows));
 
 }  // namespace
 }  // namespace vt

@@ -1,8 +1,5 @@
 // A second process for the tests: vt_other_program, built beside every test
 // executable, does what another program of the suite would do.
-//   try <suite path>         opens the file as the task semaphore is opened
-//                            and closes it: 0 when it could, 1 when another
-//                            process holds it, 2 for any other refusal
 //   semaphore <archives>     takes the task semaphore of that archives folder
 //                            (waiting while it is held), then ends: 0
 #pragma once
