@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "file_table_row.h"
 #include "core/dialogs.h"
 #include "core/state.h"
 #include "platform/files.h"
@@ -45,16 +46,6 @@ class SilentDialogs : public vt::Dialogs {
   void showModal(vt::WindowPresenter&) override {}
 };
 
-// A file-table row: the name at byte 4, the record length right-aligned in
-// bytes 33 to 37.
-std::string baseRow(const std::string& name, std::size_t recordLength) {
-  std::string row(vt::kBaseRowLength, ' ');
-  row.replace(vt::kBaseTemplatePos - 1, name.size(), name);
-  std::string length = std::to_string(recordLength);
-  row.replace(vt::kBaseRecordLengthPos - 1 + vt::kBaseRecordLengthLength - length.size(), length.size(), length);
-  return row;
-}
-
 // A temporary archives folder whose standard employee archive holds 1,000
 // employees with names in no order, opened and described as the start-up
 // leaves it for the employees.
@@ -73,7 +64,7 @@ class Installation {
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     folder_ = pattern;
     std::string table(static_cast<std::size_t>(kStandardFile - 1) * vt::kBaseRowLength, ' ');
-    std::ofstream(folder_ + "/" + vt::kBaseFileName, std::ios::binary) << table << baseRow(kStandardName, kRecordLength);
+    std::ofstream(folder_ + "/" + vt::kBaseFileName, std::ios::binary) << table << vt::bench::fileTableRow(kStandardName, kRecordLength);
     archivePath = folder_ + "/" + kStandardName;
     std::ofstream archive(archivePath, std::ios::binary);
     std::mt19937 random(2024);

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "file_table_row.h"
 #include "check/check.h"
 #include "core/state.h"
 #include "platform/files.h"
@@ -39,16 +40,6 @@ std::string codeOf(std::uint64_t u) {
   return std::string(kKeyLength - digits.size(), '0') + digits;
 }
 
-// A file-table row: the name at byte 4, the record length right-aligned in
-// bytes 33 to 37.
-std::string row(const std::string& name, std::size_t length) {
-  std::string text(vt::kBaseRowLength, ' ');
-  text.replace(vt::kBaseTemplatePos - 1, name.size(), name);
-  std::string digits = std::to_string(length);
-  text.replace(vt::kBaseRecordLengthPos - 1 + vt::kBaseRecordLengthLength - digits.size(), digits.size(), digits);
-  return text;
-}
-
 // A temporary archives folder: the archive (each record's status and code
 // written, the rest left as a hole, read by neither side) and its index,
 // built through the ISAM insertion in ascending order, as a repair builds it.
@@ -68,9 +59,9 @@ class Installation {
     folder = pattern;
     std::string table(static_cast<std::size_t>(kIndexFile) * vt::kBaseRowLength, ' ');
     table.replace(static_cast<std::size_t>(kArchiveFile - 1) * vt::kBaseRowLength, vt::kBaseRowLength,
-                  row(kArchiveName, kEmployeeLength));
+                  vt::bench::fileTableRow(kArchiveName, kEmployeeLength));
     table.replace(static_cast<std::size_t>(kIndexFile - 1) * vt::kBaseRowLength, vt::kBaseRowLength,
-                  row(kIndexName, kNodeLength));
+                  vt::bench::fileTableRow(kIndexName, kNodeLength));
     std::ofstream(folder + "/" + vt::kBaseFileName, std::ios::binary) << table;
     {
       std::ofstream archive(folder + "/" + kArchiveName, std::ios::binary);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "file_table_row.h"
 #include "core/state.h"
 #include "records/files.h"
 #include "records/records.h"
@@ -33,14 +34,6 @@ constexpr File kFiles[] = {kCompanies, kEmployees, kIndex, kCompanion};
 // Records each file holds; the copies overwrite the last one.
 constexpr int kRecords = 100;
 
-std::string baseRow(const File& file) {
-  std::string row(vt::kBaseRowLength, ' ');
-  row.replace(vt::kBaseTemplatePos - 1, std::string(file.name).size(), file.name);
-  const std::string length = std::to_string(file.length);
-  row.replace(vt::kBaseRecordLengthPos - 1 + vt::kBaseRecordLengthLength - length.size(), length.size(), length);
-  return row;
-}
-
 class Installation {
  public:
   static Installation& get() {
@@ -53,7 +46,7 @@ class Installation {
     std::filesystem::create_directories(folder_);
     std::vector<std::string> table(kCompanion.number, std::string(vt::kBaseRowLength, ' '));
     for (const File& file : kFiles) {
-      table[static_cast<std::size_t>(file.number - 1)] = baseRow(file);
+      table[static_cast<std::size_t>(file.number - 1)] = vt::bench::fileTableRow(file.name, static_cast<std::size_t>(file.length));
       std::ofstream out(folder_ / file.name, std::ios::binary);
       for (int r = 0; r < kRecords; ++r) out << std::string(static_cast<std::size_t>(file.length), '0');
     }

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "file_table_row.h"
 #include "core/state.h"
 #include "core/trail.h"
 #include "platform/files.h"
@@ -44,16 +45,6 @@ std::string keyOf(std::uint64_t u) {
   constexpr std::uint64_t kSpace = 10000000000ULL;
   std::string digits = std::to_string((u * 7919ULL * 104729ULL) % kSpace);
   return std::string(kKeyLength - digits.size(), '0') + digits;
-}
-
-// A file-table row for the index: the name at byte 4, the record length
-// right-aligned in bytes 33 to 37.
-std::string indexRow() {
-  std::string row(vt::kBaseRowLength, ' ');
-  row.replace(vt::kBaseTemplatePos - 1, std::string(kIndexName).size(), kIndexName);
-  std::string length = std::to_string(kNodeLength);
-  row.replace(vt::kBaseRecordLengthPos - 1 + vt::kBaseRecordLengthLength - length.size(), length.size(), length);
-  return row;
 }
 
 // The record numbers a search of `key` reads, taken from the last three
@@ -126,7 +117,7 @@ class Installation {
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     folder_ = pattern;
     std::string table(static_cast<std::size_t>(kIndexFile - 1) * vt::kBaseRowLength, ' ');
-    std::ofstream(folder_ + "/" + vt::kBaseFileName, std::ios::binary) << table << indexRow();
+    std::ofstream(folder_ + "/" + vt::kBaseFileName, std::ios::binary) << table << vt::bench::fileTableRow(kIndexName, kNodeLength);
     S().PERARK = folder_;
     indexPath = folder_ + "/" + kIndexName;
     vt::FAIOPEN(kIndexFile);
