@@ -36,7 +36,7 @@ bool distinctlyNamed(double value) { return value == std::floor(value) && std::f
 bool sameAsMostRecent(const State& s, const PendingName& name) {
   const int last = s.POSPROC;
   if (const PendingName* kept = s.ULTIMEPROC.pendingAt(last)) {
-    const bool sameProcedure = kept->build == name.build && std::strcmp(kept->procedure, name.procedure) == 0;
+    const bool sameProcedure = kept->build == name.build && (kept->procedure == name.procedure || std::strcmp(kept->procedure, name.procedure) == 0);
     if (sameProcedure && kept->number == name.number && kept->record == name.record) return true;
     if (!sameProcedure && kept->build == name.build) return false;
     if (sameProcedure && distinctlyNamed(kept->number) && distinctlyNamed(kept->record) &&

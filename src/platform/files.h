@@ -85,6 +85,12 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
 // leaves the file as it was.
 void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes);
 
+// As writeAt, for bytes that replace `held`: bytes of the same length that
+// the caller read at `offset` itself, inside the file, and that nobody can
+// have changed since (the caller holds the file as it held it then). A
+// write refused part way puts `held` back, so the file is not read first.
+void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes, std::string_view held);
+
 // The current length of the open file.
 std::uint64_t openFileLength(std::int16_t handle);
 

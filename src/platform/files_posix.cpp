@@ -306,32 +306,56 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
   return done;
 }
 
-void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) {
-  const fault::WritePoint writePoint;
-  int fd = descriptorOf(handle);
-  // What the file held where the bytes go, to put back if the write fails
-  // part way: a record is written whole or not at all.
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) raiseSystemError(kindOf(errno), std::to_string(handle));
-  const auto oldLength = static_cast<std::uint64_t>(st.st_size);
-  std::string previous(bytes.size(), '\0');
-  const std::size_t previousSize = readAt(handle, offset, previous.data(), previous.size());
-  previous.resize(previousSize);
+namespace {
 
+// Writes all of `bytes` at `offset` of `fd`. When the system refuses the
+// write part way, puts back `previous` (what the file held from `offset`)
+// and the file's length `oldLength`, so that the file is as it was, and
+// raises the refusal.
+void writeWhole(std::int16_t handle, int fd, std::uint64_t offset, std::string_view bytes, std::string_view previous,
+                std::uint64_t oldLength) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
       const int error = errno;
-      if (done > 0) {
-        (void)!::pwrite(fd, previous.data(), previous.size(), static_cast<off_t>(offset));
-      }
+      if (done > 0) (void)!::pwrite(fd, previous.data(), previous.size(), static_cast<off_t>(offset));
       if (oldLength < offset + bytes.size()) (void)!::ftruncate(fd, static_cast<off_t>(oldLength));
       raiseSystemError(kindOf(error), std::to_string(handle));
     }
     done += static_cast<std::size_t>(n);
   }
+}
+
+}  // namespace
+
+void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) {
+  const fault::WritePoint writePoint;
+  int fd = descriptorOf(handle);
+  // What the file held where the bytes go, to put back if the write fails
+  // part way: a record is written whole or not at all. The room for it is
+  // kept from write to write, and the file's length is asked only when the
+  // bytes reach past what the file held.
+  thread_local std::string previous;
+  if (previous.size() < bytes.size()) previous.resize(bytes.size());
+  const std::size_t previousSize = readAt(handle, offset, previous.data(), bytes.size());
+  std::uint64_t oldLength = offset + bytes.size();
+  if (previousSize < bytes.size()) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) raiseSystemError(kindOf(errno), std::to_string(handle));
+    oldLength = static_cast<std::uint64_t>(st.st_size);
+  }
+  writeWhole(handle, fd, offset, bytes, std::string_view(previous.data(), previousSize), oldLength);
+}
+
+void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes, std::string_view held) {
+  if (held.size() != bytes.size()) {
+    writeAt(handle, offset, bytes);
+    return;
+  }
+  const fault::WritePoint writePoint;
+  writeWhole(handle, descriptorOf(handle), offset, bytes, held, offset + bytes.size());
 }
 
 std::uint64_t openFileLength(std::int16_t handle) {

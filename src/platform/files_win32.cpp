@@ -248,6 +248,22 @@ void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) 
   }
 }
 
+void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes, std::string_view held) {
+  if (held.size() != bytes.size()) {
+    writeAt(handle, offset, bytes);
+    return;
+  }
+  const fault::WritePoint writePoint;
+  HANDLE h = handleOf(handle);
+  std::size_t done = 0;
+  if (!writeAll(h, offset, bytes, done)) {
+    const DWORD error = GetLastError();
+    std::size_t restored = 0;
+    if (done > 0) writeAll(h, offset, held, restored);
+    raiseSystemError(kindOf(error), std::to_string(handle));
+  }
+}
+
 std::uint64_t openFileLength(std::int16_t handle) {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(handleOf(handle), &size)) raiseLastError(std::to_string(handle));

@@ -137,37 +137,105 @@ std::optional<std::size_t> keyLengthOf(double length) {
   return whole / kEntriesPerNode - kEntryOverhead;
 }
 
+// --- Key order ---------------------------------------------------------------
+
+// Keys compare as single-byte strings by character code. With keys of eight
+// characters or more, the first eight compare as one number (most keys of a
+// node differ in them), the rest only when those are alike.
+class KeyOrder {
+ public:
+  KeyOrder(std::string_view wanted, std::size_t keyLength)
+      : wanted_(wanted.data()),
+        keyLength_(keyLength),
+        quick_(keyLength >= kHead && static_cast<unsigned char>(wanted.front()) < static_cast<unsigned char>(kHighValue)),
+        wantedHead_(quick_ ? head(wanted_) : 0) {}
+
+  // Whether the key at `key` is a used one (it does not begin with the high
+  // value) not greater than the wanted key. A wanted key that begins with
+  // a character below the high value is below every key that begins with
+  // it.
+  bool usedAndNotGreater(const char* key) const {
+    if (!quick_) {
+      return key[0] != kHighValue && std::string_view(key, keyLength_) <= std::string_view(wanted_, keyLength_);
+    }
+    const std::uint64_t keyHead = head(key);
+    if (keyHead != wantedHead_) return keyHead < wantedHead_;
+    return std::memcmp(key + kHead, wanted_ + kHead, keyLength_ - kHead) <= 0;
+  }
+
+ private:
+  static constexpr std::size_t kHead = sizeof(std::uint64_t);
+
+  // The first eight characters as a number that orders as they do.
+  static std::uint64_t head(const char* key) {
+    std::uint64_t value = 0;
+    std::memcpy(&value, key, kHead);
+    if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap64(value);
+    return value;
+  }
+
+  const char* wanted_;
+  std::size_t keyLength_;
+  bool quick_;
+  std::uint64_t wantedHead_;
+};
+
 // --- Nodes -------------------------------------------------------------------
 
 // One node as read or built during a call: its text, its record, its level,
-// how many entries are used, and the entry chosen for the key of the call.
+// how many entries are used (counted by the reads that check the whole node;
+// see Check), and the entry chosen for the key of the call.
+// `onFile` is what the file holds at the node's record, as far as the call
+// knows: nothing yet (a new node), the node's text (as read, or as last
+// written), or `held`, the text kept before the node's first change.
 struct Node {
+  enum class OnFile { kUnknown, kText, kHeld };
   std::string text;
   double record = 0;
   char level = kRootLevel;
   int used = 0;
   int chosen = 1;
+  OnFile onFile = OnFile::kUnknown;
+  std::string held;
+};
+
+// How much of a node its read checks before the operation uses it.
+enum class Check {
+  // What a search or a next-key step relies on: that a node below the root
+  // has a used first entry and a free last one, and then each entry as the
+  // operation follows it (number()); the used entries are not counted
+  // (isUsed() tells them). An entry the operation does not follow cannot
+  // lead it astray, and the node is not written back.
+  kPath,
+  // Every entry (check()): for the operations that write the node back.
+  kWhole,
 };
 
 // The open index file of one call, with the sizes its record length gives.
 class IndexFile {
  public:
-  // `fileLength`: the length of the open index file, in bytes.
-  IndexFile(double number, std::size_t keyLength, std::uint64_t fileLength)
+  // `fileLength`: the length of the open index file, in bytes, for the
+  // operations that write; without it (a search, a next key) a node past
+  // the end of the file is found by its read.
+  IndexFile(double number, std::size_t keyLength, std::optional<std::uint64_t> fileLength)
       : number_(number),
-        slot_(toInt16(number)),
         keyLength_(keyLength),
         entryLength_(keyLength + kEntryOverhead),
         nodeLength_(entryLength_ * kEntriesPerNode),
         highValue_(keyLength, kHighValue),
-        records_(static_cast<double>(fileLength / nodeLength_)),
+        records_(fileLength ? static_cast<double>(*fileLength / nodeLength_) : kMaxRecordNumber),
         reader_(number) {}
+
+  // Whether the file's nodes are read straight from its handle (the file
+  // is open with a record buffer of its length).
+  bool direct() const { return reader_.direct(); }
 
   std::size_t keyLength() const { return keyLength_; }
   const std::string& highValue() const { return highValue_; }
 
   // The number of whole nodes in the file (its length / L, kept up to date
-  // by the writes of this call).
+  // by the writes of this call); without the file's length, the most that
+  // six digits can name.
   double records() const { return records_; }
 
   // --- Entries of a node ---
@@ -179,10 +247,17 @@ class IndexFile {
     return std::string_view(node.text).substr(offset(entry) + keyLength_ + kLevelDigitWidth,
                                               kRecordNumberWidth);
   }
-  // The record number of a used entry (the node's check has passed it).
+  // The record number of a used entry that the operation follows, checked
+  // as it is followed: the node's level digit, six digits and, above the
+  // leaves, a child inside the file.
   double number(const Node& node, int entry) const {
-    std::optional<double> value = digitsValue(numberField(node, entry));
+    const char* fields = node.text.data() + offset(entry) + keyLength_;
+    if (fields[0] != node.level) damaged(node.record, "livello errato nell'elemento " + std::to_string(entry));
+    std::optional<double> value = digitsValue(std::string_view(fields + kLevelDigitWidth, kRecordNumberWidth));
     if (!value) damaged(node.record, "numero non di sei cifre nell'elemento " + std::to_string(entry));
+    if (node.level != kLeafLevel && !(*value >= 1 && *value <= records())) {
+      damaged(node.record, "elemento " + std::to_string(entry) + " fuori dal file");
+    }
     return *value;
   }
   std::string firstKey(const Node& node) const { return std::string(key(node, 1)); }
@@ -197,67 +272,92 @@ class IndexFile {
   std::string freeEntry(char level) const { return highValue_ + level + kFreeRecordNumber; }
   // A node whose entries are `used` (whole entries, in order) and free ones after.
   Node buildNode(char level, double record, std::string_view used) const {
-    Node node{std::string(used), record, level, static_cast<int>(used.size() / entryLength_), 1};
+    Node node;
+    node.text = used;
+    node.record = record;
+    node.level = level;
+    node.used = static_cast<int>(used.size() / entryLength_);
     while (node.text.size() < nodeLength_) node.text += freeEntry(level);
     return node;
   }
 
   // --- Reading and writing nodes ---
 
-  // Reads the node of `level` at `record` through the record layer into
-  // `node`, whose buffer is reused (the result of the read goes to
-  // FINEARCHIVIO), and checks it: a node that could make the operation go
-  // astray is a damaged index.
-  void read(double record, char level, Node& node) const {
+  // Reads the node of `level` at `record` through the record layer straight
+  // into `node`, whose buffer is reused (the result of the read goes to
+  // FINEARCHIVIO), and checks as much of it as `check` asks: a node that
+  // could make the operation go astray is a damaged index.
+  void read(double record, char level, Node& node, Check check) const {
     if (!(record >= 1 && record <= records())) damaged(record, "nodo fuori dal file");
+    if (!tryRead(record, level, node, check)) damaged(record, "fine del file");
+  }
+
+  // The same read, false when the file ends before the node does.
+  bool tryRead(double record, char level, Node& node, Check check) const {
     State& s = S();
-    s.FINEARCHIVIO = reader_.read(record);
-    if (s.FINEARCHIVIO != 0) damaged(record, "fine del file");
-    node.text.assign(s.BUFFERREC[slot_]);
+    s.FINEARCHIVIO = reader_.read(record, node.text);
+    if (s.FINEARCHIVIO != 0) return false;
     node.record = record;
     node.level = level;
     node.chosen = 1;
+    node.onFile = Node::OnFile::kText;
     if (node.text.size() != nodeLength_) damaged(record, "lunghezza del nodo");
-    node.used = usedEntries(node);
-    check(node);
+    if (check == Check::kWhole) {
+      node.used = usedEntries(node);
+      this->check(node);
+      return true;
+    }
+    node.used = -1;
+    if (node.level != kRootLevel && isUsed(node, kEntriesPerNode)) damaged(node.record, "nodo senza elementi liberi");
+    if (node.level != kRootLevel && !isUsed(node, 1)) damaged(node.record, "nodo vuoto");
+    return true;
   }
 
-  void write(const Node& node) {
-    S().BUFFERREC[slot_] = node.text;
-    SCRIVIREC(number_, node.record);
+  // Writes the node: over the bytes the call knows the file holds there,
+  // so they need not be read again, or as a new record.
+  void write(Node& node) {
+    if (node.onFile == Node::OnFile::kUnknown) {
+      SCRIVIREC(number_, node.record, node.text);
+    } else {
+      rewriteRecord(number_, node.record, node.text, node.onFile == Node::OnFile::kHeld ? node.held : node.text);
+    }
+    node.onFile = Node::OnFile::kText;
     records_ = std::max(records_, node.record);
   }
+  void write(Node&& node) { write(node); }
 
   // --- Changes inside a node ---
 
+  // Whether `entry` (1 to 128, or past the last) is a used one: a node's
+  // used entries are those before the first key that begins with the high
+  // value.
+  bool isUsed(const Node& node, int entry) const {
+    return entry <= kEntriesPerNode && node.text[offset(entry)] != kHighValue;
+  }
+
   // The entry for `key`: the one with the greatest key not greater than it,
-  // or entry 1 when every key is greater. Halves the used range, then scans
-  // forward, never past the used entries (so a full root stops at its last).
+  // or entry 1 when every key is greater. Counts the used keys not greater
+  // than `wanted` by halving over the whole node (the used keys ascend, and
+  // the free ones count as greater); in a node whose keys do not ascend,
+  // the entry is still one from 1 to 128.
   int choose(const Node& node, std::string_view wanted) const {
-    if (node.used == 0) return 1;
-    int low = 1;
-    int high = node.used + 1;
-    for (;;) {
-      int middle = (low + high) / 2;
-      if (low + 1 >= middle) break;
-      std::string_view middleKey = key(node, middle);
-      if (middleKey == wanted) return middle;
-      if (wanted > middleKey) {
-        low = middle;
-      } else {
-        high = middle;
-      }
+    const KeyOrder order(wanted, keyLength_);
+    const char* keys = node.text.data();
+    std::size_t base = 0;
+    for (std::size_t n = kEntriesPerNode; n > 1;) {
+      const std::size_t half = n / 2;
+      base = order.usedAndNotGreater(keys + (base + half) * entryLength_) ? base + half : base;
+      n -= half;
     }
-    int entry = low;
-    while (entry <= node.used && wanted > key(node, entry)) ++entry;
-    if (entry <= node.used && key(node, entry) == wanted) return entry;
-    return std::max(entry - 1, 1);
+    const std::size_t count = base + (order.usedAndNotGreater(keys + base * entryLength_) ? 1 : 0);
+    return std::max(static_cast<int>(count), 1);
   }
 
   // Puts `entry` at the chosen place: after it when its key is greater,
   // otherwise in its place; the entries from there on move one to the right
   // into the first free entry. The node must have a free entry.
   void insert(Node& node, const std::string& entry) const {
+    keepOnFile(node);
     int at = std::string_view(entry).substr(0, keyLength_) > key(node, node.chosen) ? node.chosen + 1
                                                                                      : node.chosen;
     char* base = node.text.data();
@@ -270,6 +370,7 @@ class IndexFile {
   // first free entry, move one to the left. A full node gets a free entry in
   // its last place.
   void remove(Node& node) const {
+    keepOnFile(node);
     char* base = node.text.data();
     int last = node.used < kEntriesPerNode ? node.used + 1 : node.used;
     std::memmove(base + offset(node.chosen), base + offset(node.chosen + 1),
@@ -282,6 +383,7 @@ class IndexFile {
   }
 
   void setKey(Node& node, int entry, std::string_view newKey) const {
+    keepOnFile(node);
     node.text.replace(offset(entry), keyLength_, newKey);
   }
 
@@ -292,8 +394,12 @@ class IndexFile {
     std::string_view text(node.text);
     Node right = buildNode(node.level, records() + 1,
                            text.substr(offset(kSplitHalf + 1), offset(kEntriesPerNode + 1) - offset(kSplitHalf + 1)));
-    Node left = buildNode(node.level, node.record, text.substr(0, offset(kSplitHalf + 1)));
-    node = left;
+    keepOnFile(node);
+    const std::string free = freeEntry(node.level);
+    for (int entry = kSplitHalf + 1; entry <= kEntriesPerNode; ++entry) {
+      node.text.replace(offset(entry), entryLength_, free);
+    }
+    node.used = kSplitHalf;
     write(node);
     write(right);
     return right;
@@ -306,6 +412,14 @@ class IndexFile {
 
  private:
   std::size_t offset(int entry) const { return static_cast<std::size_t>(entry - 1) * entryLength_; }
+
+  // Before the first change of a node read from the file, keeps what the
+  // file holds for it.
+  static void keepOnFile(Node& node) {
+    if (node.onFile != Node::OnFile::kText) return;
+    node.held = node.text;
+    node.onFile = Node::OnFile::kHeld;
+  }
 
   int usedEntries(const Node& node) const {
     std::size_t first = node.text.find(kHighValue);
@@ -420,7 +534,6 @@ class IndexFile {
 
 
   double number_;
-  int slot_;
   std::size_t keyLength_;
   std::size_t entryLength_;
   std::size_t nodeLength_;
@@ -440,23 +553,24 @@ struct Path {
   bool empty = false;
 };
 
-// Reads the path of `key` into the one workspace of the process, whose node
-// buffers keep their room from call to call (the nodes themselves are read
-// anew at every call: the suite's other programs write the index).
-Path& descend(const IndexFile& index, std::string_view key) {
+// The one workspace of the process, whose node buffers keep their room from
+// call to call (the nodes themselves are read anew at every call: the
+// suite's other programs write the index).
+Path& workspace() {
   static Path path;
-  path.empty = false;
-  index.read(kRootRecord, kRootLevel, path.root);
-  if (path.root.used == 0) {
-    path.empty = true;
-    return path;
-  }
-  path.root.chosen = index.choose(path.root, key);
-  index.read(index.number(path.root, path.root.chosen), kBranchLevel, path.branch);
-  path.branch.chosen = index.choose(path.branch, key);
-  index.read(index.number(path.branch, path.branch.chosen), kLeafLevel, path.leaf);
-  path.leaf.chosen = index.choose(path.leaf, key);
   return path;
+}
+
+// Reads the rest of the path of `key`, below the root already read into
+// `path`, checking each node as `check` asks.
+void descend(const IndexFile& index, Path& path, std::string_view key, Check check) {
+  path.empty = !index.isUsed(path.root, 1);
+  if (path.empty) return;
+  path.root.chosen = index.choose(path.root, key);
+  index.read(index.number(path.root, path.root.chosen), kBranchLevel, path.branch, check);
+  path.branch.chosen = index.choose(path.branch, key);
+  index.read(index.number(path.branch, path.branch.chosen), kLeafLevel, path.leaf, check);
+  path.leaf.chosen = index.choose(path.leaf, key);
 }
 
 bool found(const IndexFile& index, const Path& path, std::string_view key) {
@@ -465,8 +579,8 @@ bool found(const IndexFile& index, const Path& path, std::string_view key) {
 
 // --- The operations ----------------------------------------------------------
 
-double search(const IndexFile& index, std::string_view key) {
-  Path& path = descend(index, key);
+double search(const IndexFile& index, Path& path, std::string_view key) {
+  descend(index, path, key, Check::kPath);
   return found(index, path, key) ? index.number(path.leaf, path.leaf.chosen) : -1;
 }
 
@@ -485,12 +599,12 @@ void writeFirstPath(IndexFile& index, std::string_view key, double record) {
   index.write(index.buildNode(kLeafLevel, kFirstLeafRecord, index.entryText(key, kLeafLevel, record)));
 }
 
-double insert(IndexFile& index, double number, std::string_view key, double record) {
+double insert(IndexFile& index, Path& path, double number, std::string_view key, double record) {
   if (record == 0) return refuse(kMessageRecordZero);
   if (!validRecordNumber(record)) return refuse(kMessageBadRecord);
   if (holdsHighCharacters(key)) return refuse(kMessageBadKey);
 
-  Path& path = descend(index, key);
+  descend(index, path, key, Check::kWhole);
   if (found(index, path, key)) return -1;
   if (path.empty) {
     writeFirstPath(index, key, record);
@@ -534,8 +648,8 @@ double insert(IndexFile& index, double number, std::string_view key, double reco
   return 0;
 }
 
-double remove(IndexFile& index, std::string_view key) {
-  Path& path = descend(index, key);
+double remove(IndexFile& index, Path& path, std::string_view key) {
+  descend(index, path, key, Check::kWhole);
   if (!found(index, path, key)) return -1;
   Node& leaf = path.leaf;
   Node& branch = path.branch;
@@ -568,8 +682,8 @@ double remove(IndexFile& index, std::string_view key) {
 // The first key greater than `key`: from the chosen leaf entry onwards,
 // climbing to the next second-level entry or root entry when a node is done
 // and continuing from the first entry of the node read below.
-double next(const IndexFile& index, std::string_view key) {
-  Path& path = descend(index, key);
+double next(const IndexFile& index, Path& path, std::string_view key) {
+  descend(index, path, key, Check::kPath);
   S().CHIAVEISAM = index.highValue();
   if (path.empty) return kIsamNoNextKey;
   Node& root = path.root;
@@ -577,18 +691,18 @@ double next(const IndexFile& index, std::string_view key) {
   Node& leaf = path.leaf;
   if (key >= index.key(leaf, leaf.chosen)) ++leaf.chosen;
   for (;;) {
-    if (leaf.chosen <= leaf.used) {
+    if (index.isUsed(leaf, leaf.chosen)) {
       S().CHIAVEISAM = std::string(index.key(leaf, leaf.chosen));
       return index.number(leaf, leaf.chosen);
     }
     ++branch.chosen;
-    if (branch.chosen > branch.used) {
+    if (!index.isUsed(branch, branch.chosen)) {
       ++root.chosen;
-      if (root.chosen > root.used) return kIsamNoNextKey;
-      index.read(index.number(root, root.chosen), kBranchLevel, branch);
+      if (!index.isUsed(root, root.chosen)) return kIsamNoNextKey;
+      index.read(index.number(root, root.chosen), kBranchLevel, branch, Check::kPath);
       branch.chosen = 1;
     }
-    index.read(index.number(branch, branch.chosen), kLeafLevel, leaf);
+    index.read(index.number(branch, branch.chosen), kLeafLevel, leaf, Check::kPath);
     leaf.chosen = 1;
   }
 }
@@ -615,19 +729,17 @@ void openKeepingContext(double number) {
   s.DRIVEOPEN = drive;
 }
 
-// The checks made before any operation but the initialisation; the message
-// of the first that fails.
 // The length in bytes of the open index file (failure 52 when it is not open).
 std::uint64_t indexLength(double number) {
   return systemCall([&] { return platform::openFileLength(S().NUMEROFILE[toInt16(number)]); });
 }
 
-std::optional<std::string> refusalBeforeOperation(double number, std::uint64_t length, const std::string& key,
-                                                  double code) {
-  int slot = toInt16(number);
-  if (length == 0) return kMessageEmptyFile + decimalText(number);
+// The checks of the key made before any operation but the initialisation
+// (after the check that the file is not empty); the message of the first
+// that fails.
+std::optional<std::string> refusalOfKey(double number, const std::string& key, double code) {
   if (key.empty()) return std::string(kMessageNoKey);
-  if (static_cast<double>((key.size() + kEntryOverhead) * kEntriesPerNode) != S().LUNGREC[slot]) {
+  if (static_cast<double>((key.size() + kEntryOverhead) * kEntriesPerNode) != S().LUNGREC[toInt16(number)]) {
     return std::string(kMessageKeyLength);
   }
   if (TRIM(key).empty() && code != kIsamNext) return std::string(kMessageBlankKey);
@@ -661,7 +773,11 @@ class IndexChecker {
       fault(record, "fine del file");
       return std::nullopt;
     }
-    return Node{S().BUFFERREC[toInt16(number_)], record, level, 0, 1};
+    Node node;
+    node.text = S().BUFFERREC[toInt16(number_)];
+    node.record = record;
+    node.level = level;
+    return node;
   }
 
   // The entries of one node: a used prefix of ascending keys with the
@@ -767,16 +883,38 @@ double ISAM(double number, const std::string& key, double code, double record) {
     return initialise(number, *keyLength);
   }
 
+  std::optional<std::string> refusal = refusalOfKey(number, key, code);
+  Path& path = workspace();
+
+  // A search or a next key neither asks the file's length nor checks more
+  // of a node than it follows: the empty file shows as a root that cannot
+  // be read.
+  if ((code == kIsamSearch || code == kIsamNext) && !refusal) {
+    IndexFile index(number, key.size(), std::nullopt);
+    if (index.direct()) {
+      if (!index.tryRead(kRootRecord, kRootLevel, path.root, Check::kPath)) {
+        if (indexLength(number) == 0) return refuse(kMessageEmptyFile + decimalText(number));
+        index.damaged(kRootRecord, "file pi\xF9 corto di un nodo");
+      }
+      return code == kIsamSearch ? search(index, path, key) : next(index, path, key);
+    }
+  }
+
   const std::uint64_t length = indexLength(number);
-  if (std::optional<std::string> refusal = refusalBeforeOperation(number, length, key, code)) return refuse(*refusal);
+  if (length == 0) return refuse(kMessageEmptyFile + decimalText(number));
+  if (refusal) return refuse(*refusal);
   IndexFile index(number, key.size(), length);
   if (index.records() < kRootRecord) index.damaged(kRootRecord, "file pi\xF9 corto di un nodo");
+  if (code != kIsamInsert && code != kIsamSearch && code != kIsamDelete && code != kIsamNext) {
+    return refuse(kMessageBadCode + decimalText(code));
+  }
+  const bool writes = code == kIsamInsert || code == kIsamDelete;
+  index.read(kRootRecord, kRootLevel, path.root, writes ? Check::kWhole : Check::kPath);
 
-  if (code == kIsamInsert) return insert(index, number, key, record);
-  if (code == kIsamSearch) return search(index, key);
-  if (code == kIsamDelete) return remove(index, key);
-  if (code == kIsamNext) return next(index, key);
-  return refuse(kMessageBadCode + decimalText(code));
+  if (code == kIsamInsert) return insert(index, path, number, key, record);
+  if (code == kIsamSearch) return search(index, path, key);
+  if (code == kIsamDelete) return remove(index, path, key);
+  return next(index, path, key);
 }
 
 IndexWalk walkIndex(double number) {

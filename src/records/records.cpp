@@ -106,6 +106,25 @@ double RecordReader::read(double record) {
       0.0);
 }
 
+double RecordReader::read(double record, std::string& into) {
+  if (handle_ == 0 || S().BUFFERREC[slot_].size() != length_) {
+    const double result = LEGGIREC(number_, record);
+    into.assign(S().BUFFERREC[fileIndex(number_)]);
+    return result;
+  }
+  ++readCount;
+  REGISTRAPROC(recordTrailName, "LEGGIREC", number_, record);
+  return guardedValue(
+      [&]() -> double {
+        S().ULTIMOREC[slot_] = record;
+        const std::uint64_t offset = recordOffset(record, length_);
+        into.resize(length_);
+        const std::size_t read = systemCall([&] { return platform::readAt(handle_, offset, into.data(), length_); });
+        return read < length_ ? 1.0 : 0.0;
+      },
+      0.0);
+}
+
 std::uint64_t recordsRead() { return readCount; }
 
 void SCRIVIREC(double number, double record, const std::string& text) {
@@ -127,6 +146,23 @@ void SCRIVIREC(double number, double record, const std::string& text) {
     const std::uint64_t offset = recordOffset(record, buffer.size());
     const std::int16_t handle = openHandle(n);
     systemCall([&] { platform::writeAt(handle, offset, buffer); });
+    writtenFiles()[static_cast<std::size_t>(n)] = true;
+  });
+}
+
+void rewriteRecord(double number, double record, std::string_view text, std::string_view held) {
+  REGISTRAPROC(recordTrailName, "SCRIVIREC", number, record);
+  guarded([&] {
+    const int n = fileIndex(number);
+    State& s = S();
+    s.ULTIMOREC[n] = record;
+    if (static_cast<double>(text.size()) != s.LUNGREC[n] || text.empty()) {
+      raiseFailure(err::kBadRecordLength, "file " + std::to_string(n) + ", testo di " + std::to_string(text.size()) +
+                                              " caratteri invece di " + decimalText(s.LUNGREC[n]));
+    }
+    const std::uint64_t offset = recordOffset(record, text.size());
+    const std::int16_t handle = openHandle(n);
+    systemCall([&] { platform::writeOverAt(handle, offset, text, held); });
     writtenFiles()[static_cast<std::size_t>(n)] = true;
   });
 }

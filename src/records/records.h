@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vt {
 
@@ -27,6 +28,12 @@ class RecordReader {
  public:
   explicit RecordReader(double number);
   double read(double record);
+  // The same read into `into` (made the record length) instead of the
+  // record buffer, for a caller that keeps the record in a buffer of its own.
+  double read(double record, std::string& into);
+  // Whether the file was open, with a record buffer of its record length,
+  // when the reader was made (otherwise every read is LEGGIREC's).
+  bool direct() const { return handle_ != 0; }
 
  private:
   double number_;
@@ -43,6 +50,14 @@ std::uint64_t recordsRead();
 // must be the record length, else failure 59 and nothing is written), the
 // record buffer otherwise. Trail name "SCRIVIREC (<number>-<record>)".
 void SCRIVIREC(double number, double record, const std::string& text = {});
+
+// Writes `text` (of the record length) as record `record` of file `number`
+// over `held`, the bytes the caller read for that record while holding the
+// file as it holds it now: the same trail name, failures and effect on the
+// file as SCRIVIREC, but the record buffer is left as it is, and a write
+// refused part way puts `held` back instead of bytes the file is read for
+// first.
+void rewriteRecord(double number, double record, std::string_view text, std::string_view held);
 
 // Puts on disk every record written with SCRIVIREC since the last call, on
 // the files still open, and waits until the device has them. A copy calls it

@@ -314,44 +314,48 @@ TEST_F(Isam, EachRefusalShowsItsMessageAndWritesNothing) {
 }
 
 // Damaged index files: the structural check names the fault; an operation
-// that meets the damage fails with 3001 naming the node (failing 0: the
-// operations go on) and writes nothing.
+// that meets the damage fails with 3001 naming the node and writes nothing.
+// Insert and delete check every node they read ("id"); a search and a next
+// key from key 10 check what they follow ("sn").
 TEST_F(Isam, DamagedIndexFiles) {
   auto changed = [](std::string text, std::size_t at, const std::string& with) { return text.replace(at, with.size(), with); };
   const std::string leaf = leafOf({10, 20});
-  const std::tuple<long, std::string, long, const char*> cases[] = {  // record, its text, record of the failure, fault
-      {4, changed(leaf, kEntryLength + kKeyLength, "2"), 4, "record 4, elemento 2: livello 2 invece di 3"},
-      {4, changed(leaf, 2 * kEntryLength - 1, "X"), 4, "record 4, elemento 2: numero non di sei cifre"},
-      {4, changed(leaf, kEntryLength + 4, std::string(1, kHigh)), 4, "record 4, elemento 2: chiave con carattere 252"},
-      {4, nodeOf('3', {entry(10, '3', 10), freeEntry('3'), entry(20, '3', 20)}), 4, "record 4, elemento 3: elemento usato dopo"},
-      {4, leafOf(run(10, 128)), 4, "record 4: nodo senza elementi liberi"},
-      {4, changed(leaf, 3 * kEntryLength - 6, "000001"), 0, "record 4, elemento 3: elemento libero non nella forma"},
-      {4, leafOf({20, 10}), 0, "record 4, elemento 2: chiave non maggiore della precedente"},
-      {4, changed(leaf, kKeyLength + 1, "000000"), 0, "record 4, elemento 1: numero di record dati 0"},
-      {4, leafOf({12, 20}), 0, "record 2, elemento 1: chiave diversa dalla prima chiave del record 4"},
-      {4, leafOf({10, 35}), 0, "record 5, elemento 1: chiave non maggiore dell'ultima chiave"},
-      {1, nodeOf('1', {entry(10, '1', 2), entry(40, '1', 99)}), 1, "record 1, elemento 2: record 99 fuori dal file"},
-      {2, nodeOf('2', {entry(10, '2', 0)}), 2, "record 2, elemento 1: record 0 fuori dal file"},
-      {2, nodeOf('2', {entry(10, '2', 4), entry(30, '2', 4)}), 0, "record 2, elemento 2: record 4 raggiunto due volte"},
-      {2, nodeOf('2', {entry(10, '2', 1)}), 1, "record 2, elemento 1: record 1 raggiunto due volte"},
-      {2, nodeOf('2', {}), 2, "record 2: nodo vuoto"},
-      {0, std::string(100, ' '), 1, "file pi\xF9 corto di un nodo"},
+  const std::tuple<long, std::string, long, std::string, const char*> cases[] = {  // record, its text, record of the failure, operations that meet it, fault
+      {4, changed(leaf, kEntryLength + kKeyLength, "2"), 4, "nid", "record 4, elemento 2: livello 2 invece di 3"},
+      {4, changed(leaf, 2 * kEntryLength - 1, "X"), 4, "nid", "record 4, elemento 2: numero non di sei cifre"},
+      {4, changed(leaf, kEntryLength + 4, std::string(1, kHigh)), 4, "id", "record 4, elemento 2: chiave con carattere 252"},
+      {4, nodeOf('3', {entry(10, '3', 10), freeEntry('3'), entry(20, '3', 20)}), 4, "id", "record 4, elemento 3: elemento usato dopo"},
+      {4, leafOf(run(10, 128)), 4, "snid", "record 4: nodo senza elementi liberi"},
+      {4, changed(leaf, 3 * kEntryLength - 6, "000001"), 0, "", "record 4, elemento 3: elemento libero non nella forma"},
+      {4, leafOf({20, 10}), 0, "", "record 4, elemento 2: chiave non maggiore della precedente"},
+      {4, changed(leaf, kKeyLength + 1, "000000"), 0, "", "record 4, elemento 1: numero di record dati 0"},
+      {4, leafOf({12, 20}), 0, "", "record 2, elemento 1: chiave diversa dalla prima chiave del record 4"},
+      {4, leafOf({10, 35}), 0, "", "record 5, elemento 1: chiave non maggiore dell'ultima chiave"},
+      {1, nodeOf('1', {entry(10, '1', 2), entry(40, '1', 99)}), 1, "id", "record 1, elemento 2: record 99 fuori dal file"},
+      {2, nodeOf('2', {entry(10, '2', 0)}), 2, "snid", "record 2, elemento 1: record 0 fuori dal file"},
+      {2, nodeOf('2', {entry(10, '2', 4), entry(30, '2', 4)}), 0, "", "record 2, elemento 2: record 4 raggiunto due volte"},
+      {2, nodeOf('2', {entry(10, '2', 1)}), 1, "snid", "record 2, elemento 1: record 1 raggiunto due volte"},
+      {2, nodeOf('2', {}), 2, "snid", "record 2: nodo vuoto"},
+      {0, std::string(100, ' '), 1, "snid", "file pi\xF9 corto di un nodo"},
   };
-  for (const auto& [record, text, failing, fault] : cases) {
+  for (const auto& [record, text, failing, meets, fault] : cases) {
     std::vector<std::string> nodes = record == 0 ? std::vector<std::string>{""} : indexOf(kSmallTree);
     nodes[static_cast<std::size_t>(std::max(record, 1L) - 1)] = text;
     build(nodes);
     std::vector<std::string> faults = checkIndex(7);
     EXPECT_TRUE(std::any_of(faults.begin(), faults.end(), [&](auto& f) { return f.find(fault) == 0; })) << fault;
-    for (double code : {kIsamSearch, kIsamInsert, kIsamDelete}) {
+    for (auto [letter, code] : {std::pair{'s', kIsamSearch}, {'n', kIsamNext}, {'i', kIsamInsert}, {'d', kIsamDelete}}) {
+      build(nodes);
       try {
-        if (failing != 0) isam(key(10), code, 5), ADD_FAILURE() << fault << ": no failure";
+        isam(key(10), code, 5);
+        EXPECT_EQ(meets.find(letter), std::string::npos) << fault << ": no failure for " << letter;
       } catch (const RuntimeFailure& failure) {
+        EXPECT_NE(meets.find(letter), std::string::npos) << fault << ": failure for " << letter;
         EXPECT_EQ(failure.code(), err::kDamagedIndex);
         EXPECT_NE(failure.description().find("file 7, record " + std::to_string(failing) + ":"), std::string::npos) << fault;
+        EXPECT_TRUE(file() == std::accumulate(nodes.begin(), nodes.end(), std::string())) << fault << " " << letter;
       }
     }
-    EXPECT_TRUE(file() == std::accumulate(nodes.begin(), nodes.end(), std::string())) << fault;
   }
 }
 
