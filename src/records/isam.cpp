@@ -183,8 +183,8 @@ class KeyOrder {
 // --- Nodes -------------------------------------------------------------------
 
 // One node as read or built during a call: its text, its record, its level,
-// how many entries are used (counted by the reads that check the whole node;
-// see Check), and the entry chosen for the key of the call.
+// how many entries are used (counted when the whole node is checked, before
+// a change), and the entry chosen for the key of the call.
 // `onFile` is what the file holds at the node's record, as far as the call
 // knows: nothing yet (a new node), the node's text (as read, or as last
 // written), or `held`, the text kept before the node's first change.
@@ -197,18 +197,6 @@ struct Node {
   int chosen = 1;
   OnFile onFile = OnFile::kUnknown;
   std::string held;
-};
-
-// How much of a node its read checks before the operation uses it.
-enum class Check {
-  // What a search or a next-key step relies on: that a node below the root
-  // has a used first entry and a free last one, and then each entry as the
-  // operation follows it (number()); the used entries are not counted
-  // (isUsed() tells them). An entry the operation does not follow cannot
-  // lead it astray, and the node is not written back.
-  kPath,
-  // Every entry (check()): for the operations that write the node back.
-  kWhole,
 };
 
 // The open index file of one call, with the sizes its record length gives.
@@ -229,6 +217,21 @@ class IndexFile {
   // Whether the file's nodes are read straight from its handle (the file
   // is open with a record buffer of its length).
   bool direct() const { return reader_.direct(); }
+
+  double fileNumber() const { return number_; }
+
+  // Asks the file's length, for the records() of a call made without it.
+  void askLength() {
+    const std::uint64_t length =
+        systemCall([&] { return platform::openFileLength(S().NUMEROFILE[toInt16(number_)]); });
+    records_ = static_cast<double>(length / nodeLength_);
+  }
+
+  // Checks the child of every used entry of `node` (read whole) against
+  // the file's nodes.
+  void checkChildren(const Node& node) const {
+    for (int entry = 1; entry <= node.used; ++entry) number(node, entry);
+  }
 
   std::size_t keyLength() const { return keyLength_; }
   const std::string& highValue() const { return highValue_; }
@@ -285,32 +288,39 @@ class IndexFile {
 
   // Reads the node of `level` at `record` through the record layer straight
   // into `node`, whose buffer is reused (the result of the read goes to
-  // FINEARCHIVIO), and checks as much of it as `check` asks: a node that
-  // could make the operation go astray is a damaged index.
-  void read(double record, char level, Node& node, Check check) const {
+  // FINEARCHIVIO), and checks what any operation relies on: below the
+  // root, a used first entry and a free last one. Each entry is checked as
+  // the operation follows it (number()), and the whole node before the
+  // operation changes it (checkWhole()): an entry the operation neither
+  // follows nor writes cannot lead it astray.
+  void read(double record, char level, Node& node) const {
     if (!(record >= 1 && record <= records())) damaged(record, "nodo fuori dal file");
-    if (!tryRead(record, level, node, check)) damaged(record, "fine del file");
+    if (!tryRead(record, level, node)) damaged(record, "fine del file");
   }
 
   // The same read, false when the file ends before the node does.
-  bool tryRead(double record, char level, Node& node, Check check) const {
+  bool tryRead(double record, char level, Node& node) const {
     State& s = S();
     s.FINEARCHIVIO = reader_.read(record, node.text);
     if (s.FINEARCHIVIO != 0) return false;
     node.record = record;
     node.level = level;
     node.chosen = 1;
+    node.used = -1;
     node.onFile = Node::OnFile::kText;
     if (node.text.size() != nodeLength_) damaged(record, "lunghezza del nodo");
-    if (check == Check::kWhole) {
-      node.used = usedEntries(node);
-      this->check(node);
-      return true;
-    }
-    node.used = -1;
     if (node.level != kRootLevel && isUsed(node, kEntriesPerNode)) damaged(node.record, "nodo senza elementi liberi");
     if (node.level != kRootLevel && !isUsed(node, 1)) damaged(node.record, "nodo vuoto");
     return true;
+  }
+
+  // Checks every entry of a node that the operation will change, and counts
+  // its used entries: level digits, six-digit numbers, children inside the
+  // file (as far as the call knows its length), no used entry after a free
+  // one, free entries in their exact form.
+  void checkWhole(Node& node) const {
+    node.used = usedEntries(node);
+    check(node);
   }
 
   // Writes the node: over the bytes the call knows the file holds there,
@@ -562,14 +572,14 @@ Path& workspace() {
 }
 
 // Reads the rest of the path of `key`, below the root already read into
-// `path`, checking each node as `check` asks.
-void descend(const IndexFile& index, Path& path, std::string_view key, Check check) {
+// `path`.
+void descend(const IndexFile& index, Path& path, std::string_view key) {
   path.empty = !index.isUsed(path.root, 1);
   if (path.empty) return;
   path.root.chosen = index.choose(path.root, key);
-  index.read(index.number(path.root, path.root.chosen), kBranchLevel, path.branch, check);
+  index.read(index.number(path.root, path.root.chosen), kBranchLevel, path.branch);
   path.branch.chosen = index.choose(path.branch, key);
-  index.read(index.number(path.branch, path.branch.chosen), kLeafLevel, path.leaf, check);
+  index.read(index.number(path.branch, path.branch.chosen), kLeafLevel, path.leaf);
   path.leaf.chosen = index.choose(path.leaf, key);
 }
 
@@ -580,7 +590,7 @@ bool found(const IndexFile& index, const Path& path, std::string_view key) {
 // --- The operations ----------------------------------------------------------
 
 double search(const IndexFile& index, Path& path, std::string_view key) {
-  descend(index, path, key, Check::kPath);
+  descend(index, path, key);
   return found(index, path, key) ? index.number(path.leaf, path.leaf.chosen) : -1;
 }
 
@@ -599,30 +609,49 @@ void writeFirstPath(IndexFile& index, std::string_view key, double record) {
   index.write(index.buildNode(kLeafLevel, kFirstLeafRecord, index.entryText(key, kLeafLevel, record)));
 }
 
-double insert(IndexFile& index, Path& path, double number, std::string_view key, double record) {
-  if (record == 0) return refuse(kMessageRecordZero);
-  if (!validRecordNumber(record)) return refuse(kMessageBadRecord);
-  if (holdsHighCharacters(key)) return refuse(kMessageBadKey);
+// The refusals of an insertion's record number and key; the message of the
+// first that applies.
+std::optional<std::string> refusalOfInsert(std::string_view key, double record) {
+  if (record == 0) return std::string(kMessageRecordZero);
+  if (!validRecordNumber(record)) return std::string(kMessageBadRecord);
+  if (holdsHighCharacters(key)) return std::string(kMessageBadKey);
+  return std::nullopt;
+}
 
-  descend(index, path, key, Check::kWhole);
+double insert(IndexFile& index, Path& path, std::string_view key, double record) {
+  descend(index, path, key);
   if (found(index, path, key)) return -1;
   if (path.empty) {
     writeFirstPath(index, key, record);
     return 0;
   }
-
-  // Refuse, before anything is written, an insertion the file cannot hold:
-  // a 129th root entry, or new nodes past the six-digit record numbers.
-  bool leafSplits = path.leaf.used + 1 == kEntriesPerNode;
-  bool branchSplits = leafSplits && path.branch.used + 1 == kEntriesPerNode;
-  if (branchSplits && path.root.used == kEntriesPerNode) return refuse(kMessageFull + decimalText(number));
-  if (index.records() + (leafSplits ? 1 : 0) + (branchSplits ? 1 : 0) > kMaxRecordNumber) {
-    return refuse(kMessageFull + decimalText(number));
-  }
-
   Node& leaf = path.leaf;
   Node& branch = path.branch;
   Node& root = path.root;
+
+  // Before anything is written, every node the insertion will change is
+  // checked whole: the leaf; the second-level node when the key becomes
+  // the leaf's first or the leaf splits; the root when the second-level
+  // node's first key changes or it splits.
+  index.checkWhole(leaf);
+  const bool leafSplits = leaf.used + 1 == kEntriesPerNode;
+  const bool newFirstKey = leaf.chosen == 1 && !(key > index.key(leaf, 1));
+  if (newFirstKey || leafSplits) index.checkWhole(branch);
+  const bool branchSplits = leafSplits && branch.used + 1 == kEntriesPerNode;
+  if ((newFirstKey && branch.chosen == 1) || branchSplits) index.checkWhole(root);
+
+  // Refuse an insertion the file cannot hold: a 129th root entry, or new
+  // nodes past the six-digit record numbers. A split appends its new nodes:
+  // the file's length is asked, and the children of the second-level node
+  // it changes are checked against it.
+  if (branchSplits && root.used == kEntriesPerNode) return refuse(kMessageFull + decimalText(index.fileNumber()));
+  if (leafSplits) {
+    index.askLength();
+    index.checkChildren(branch);
+    if (index.records() + 1 + (branchSplits ? 1 : 0) > kMaxRecordNumber) {
+      return refuse(kMessageFull + decimalText(index.fileNumber()));
+    }
+  }
   std::string leafFirst = index.firstKey(leaf);
   index.insert(leaf, index.entryText(key, kLeafLevel, record));
   index.write(leaf);
@@ -649,12 +678,19 @@ double insert(IndexFile& index, Path& path, double number, std::string_view key,
 }
 
 double remove(IndexFile& index, Path& path, std::string_view key) {
-  descend(index, path, key, Check::kWhole);
+  descend(index, path, key);
   if (!found(index, path, key)) return -1;
   Node& leaf = path.leaf;
   Node& branch = path.branch;
   Node& root = path.root;
   double record = index.number(leaf, leaf.chosen);
+
+  // Before anything is written, every node the deletion will change is
+  // checked whole: the leaf; the second-level node when the leaf loses its
+  // first key; the root when the second-level node loses its first too.
+  index.checkWhole(leaf);
+  if (leaf.chosen == 1) index.checkWhole(branch);
+  if (leaf.chosen == 1 && branch.chosen == 1) index.checkWhole(root);
 
   std::string leafFirst = index.firstKey(leaf);
   index.remove(leaf);
@@ -683,7 +719,7 @@ double remove(IndexFile& index, Path& path, std::string_view key) {
 // climbing to the next second-level entry or root entry when a node is done
 // and continuing from the first entry of the node read below.
 double next(const IndexFile& index, Path& path, std::string_view key) {
-  descend(index, path, key, Check::kPath);
+  descend(index, path, key);
   S().CHIAVEISAM = index.highValue();
   if (path.empty) return kIsamNoNextKey;
   Node& root = path.root;
@@ -699,12 +735,21 @@ double next(const IndexFile& index, Path& path, std::string_view key) {
     if (!index.isUsed(branch, branch.chosen)) {
       ++root.chosen;
       if (!index.isUsed(root, root.chosen)) return kIsamNoNextKey;
-      index.read(index.number(root, root.chosen), kBranchLevel, branch, Check::kPath);
+      index.read(index.number(root, root.chosen), kBranchLevel, branch);
       branch.chosen = 1;
     }
-    index.read(index.number(branch, branch.chosen), kLeafLevel, leaf, Check::kPath);
+    index.read(index.number(branch, branch.chosen), kLeafLevel, leaf);
     leaf.chosen = 1;
   }
+}
+
+// Operation `code` (insert, search, delete or next), with the root read
+// into `path`.
+double operate(IndexFile& index, Path& path, double code, std::string_view key, double record) {
+  if (code == kIsamInsert) return insert(index, path, key, record);
+  if (code == kIsamSearch) return search(index, path, key);
+  if (code == kIsamDelete) return remove(index, path, key);
+  return next(index, path, key);
 }
 
 // Empties the file and writes an empty root.
@@ -883,38 +928,37 @@ double ISAM(double number, const std::string& key, double code, double record) {
     return initialise(number, *keyLength);
   }
 
+  const bool knownCode = code == kIsamInsert || code == kIsamSearch || code == kIsamDelete || code == kIsamNext;
   std::optional<std::string> refusal = refusalOfKey(number, key, code);
+  if (!refusal && code == kIsamInsert) refusal = refusalOfInsert(key, record);
   Path& path = workspace();
 
-  // A search or a next key neither asks the file's length nor checks more
-  // of a node than it follows: the empty file shows as a root that cannot
-  // be read.
-  if ((code == kIsamSearch || code == kIsamNext) && !refusal) {
+  // An operation that nothing refuses does not ask the file's length (an
+  // insertion asks it only to split a node): the empty file shows as a
+  // root that cannot be read. Asking the length at every call would also
+  // cost every later write of the file an update of its times on disk.
+  if (knownCode && !refusal) {
     IndexFile index(number, key.size(), std::nullopt);
     if (index.direct()) {
-      if (!index.tryRead(kRootRecord, kRootLevel, path.root, Check::kPath)) {
+      if (!index.tryRead(kRootRecord, kRootLevel, path.root)) {
         if (indexLength(number) == 0) return refuse(kMessageEmptyFile + decimalText(number));
         index.damaged(kRootRecord, "file pi\xF9 corto di un nodo");
       }
-      return code == kIsamSearch ? search(index, path, key) : next(index, path, key);
+      return operate(index, path, code, key, record);
     }
   }
 
+  // The refusals, in their order: the empty file, the key, the code, the
+  // insertion's record and key.
   const std::uint64_t length = indexLength(number);
   if (length == 0) return refuse(kMessageEmptyFile + decimalText(number));
-  if (refusal) return refuse(*refusal);
+  if (std::optional<std::string> keyRefusal = refusalOfKey(number, key, code)) return refuse(*keyRefusal);
   IndexFile index(number, key.size(), length);
   if (index.records() < kRootRecord) index.damaged(kRootRecord, "file pi\xF9 corto di un nodo");
-  if (code != kIsamInsert && code != kIsamSearch && code != kIsamDelete && code != kIsamNext) {
-    return refuse(kMessageBadCode + decimalText(code));
-  }
-  const bool writes = code == kIsamInsert || code == kIsamDelete;
-  index.read(kRootRecord, kRootLevel, path.root, writes ? Check::kWhole : Check::kPath);
-
-  if (code == kIsamInsert) return insert(index, path, number, key, record);
-  if (code == kIsamSearch) return search(index, path, key);
-  if (code == kIsamDelete) return remove(index, path, key);
-  return next(index, path, key);
+  if (!knownCode) return refuse(kMessageBadCode + decimalText(code));
+  if (refusal) return refuse(*refusal);
+  index.read(kRootRecord, kRootLevel, path.root);
+  return operate(index, path, code, key, record);
 }
 
 IndexWalk walkIndex(double number) {

@@ -315,8 +315,10 @@ TEST_F(Isam, EachRefusalShowsItsMessageAndWritesNothing) {
 
 // Damaged index files: the structural check names the fault; an operation
 // that meets the damage fails with 3001 naming the node and writes nothing.
-// Insert and delete check every node they read ("id"); a search and a next
-// key from key 10 check what they follow ("sn").
+// A search and a next key from key 10 check what they follow ("sn"); the
+// insertion of key 5 and the deletion of key 10 check whole every node they
+// change, here the three of the path ("id"); children past the end of the
+// file are met when followed, or by a split, which asks the file's length.
 TEST_F(Isam, DamagedIndexFiles) {
   auto changed = [](std::string text, std::size_t at, const std::string& with) { return text.replace(at, with.size(), with); };
   const std::string leaf = leafOf({10, 20});
@@ -331,7 +333,9 @@ TEST_F(Isam, DamagedIndexFiles) {
       {4, changed(leaf, kKeyLength + 1, "000000"), 0, "", "record 4, elemento 1: numero di record dati 0"},
       {4, leafOf({12, 20}), 0, "", "record 2, elemento 1: chiave diversa dalla prima chiave del record 4"},
       {4, leafOf({10, 35}), 0, "", "record 5, elemento 1: chiave non maggiore dell'ultima chiave"},
-      {1, nodeOf('1', {entry(10, '1', 2), entry(40, '1', 99)}), 1, "id", "record 1, elemento 2: record 99 fuori dal file"},
+      {1, nodeOf('1', {entry(10, '1', 2), entry(40, '1', 99)}), 0, "", "record 1, elemento 2: record 99 fuori dal file"},
+      {1, nodeOf('1', {entry(10, '1', 2), entry(40, '2', 3)}), 1, "id", "record 1, elemento 2: livello 2 invece di 1"},
+      {2, nodeOf('2', {entry(10, '2', 4), entry(30, '3', 5)}), 2, "id", "record 2, elemento 2: livello 3 invece di 2"},
       {2, nodeOf('2', {entry(10, '2', 0)}), 2, "snid", "record 2, elemento 1: record 0 fuori dal file"},
       {2, nodeOf('2', {entry(10, '2', 4), entry(30, '2', 4)}), 0, "", "record 2, elemento 2: record 4 raggiunto due volte"},
       {2, nodeOf('2', {entry(10, '2', 1)}), 1, "snid", "record 2, elemento 1: record 1 raggiunto due volte"},
@@ -347,7 +351,7 @@ TEST_F(Isam, DamagedIndexFiles) {
     for (auto [letter, code] : {std::pair{'s', kIsamSearch}, {'n', kIsamNext}, {'i', kIsamInsert}, {'d', kIsamDelete}}) {
       build(nodes);
       try {
-        isam(key(10), code, 5);
+        isam(key(letter == 'i' ? 5 : 10), code, 5);
         EXPECT_EQ(meets.find(letter), std::string::npos) << fault << ": no failure for " << letter;
       } catch (const RuntimeFailure& failure) {
         EXPECT_NE(meets.find(letter), std::string::npos) << fault << ": failure for " << letter;
@@ -357,6 +361,11 @@ TEST_F(Isam, DamagedIndexFiles) {
       }
     }
   }
+  std::vector<std::string> nodes = indexOf({{run(10, 127)}, {{200}}});
+  nodes[1] = nodeOf('2', {entry(10, '2', 4), entry(150, '2', 99)});
+  build(nodes);
+  EXPECT_THROW(isam(key(137), kIsamInsert, 5), RuntimeFailure) << "the split must meet record 99";
+  EXPECT_TRUE(file() == std::accumulate(nodes.begin(), nodes.end(), std::string()));
 }
 
 // Random inserts, searches, deletes and next-key steps on keys of blanks,
