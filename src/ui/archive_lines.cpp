@@ -1,6 +1,7 @@
 #include "ui/archive_lines.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/state.h"
 #include "util/text.h"
@@ -49,10 +50,10 @@ std::string keyedLine(std::string_view record) {
          field(record, kDescriptionPosEntry, kDescriptionLengthEntry);
 }
 
-void ArchiveList::add(const std::string& line) {
+void ArchiveList::add(std::string line) {
   auto place = std::upper_bound(lines_.begin(), lines_.end(), line);
   int index = static_cast<int>(place - lines_.begin());
-  lines_.insert(place, line);
+  lines_.insert(place, std::move(line));
   if (selected_ != kNone && index <= selected_) ++selected_;
 }
 

@@ -77,7 +77,7 @@ class ArchiveList {
 
   // Inserts `line` at its place in the order (after equal lines); the
   // selected line stays selected.
-  void add(const std::string& line);
+  void add(std::string line);
   // Removes line `index` (an index outside the list does nothing); the
   // selection follows its line and is lost when that line goes.
   void removeAt(int index);
