@@ -47,6 +47,28 @@ class Records : public ::testing::Test {
   std::string archive(const std::string& name) const { return folder.read(kArchives + name); }
   // The text of box `i`, or "" when fewer were shown.
   std::string box(std::size_t i) const { return i < dialogs.boxes().size() ? dialogs.boxes()[i].text : ""; }
+#ifndef _WIN32
+  // Whether `write`, run in a child process that may not write past byte
+  // `limit` of a file (as a full disk would refuse), ends the program with
+  // failure 61.
+  bool refusedAsFailure61(rlim_t limit, const std::function<void()>& write) {
+    pid_t child = ::fork();
+    if (child == 0) {
+      ::signal(SIGXFSZ, SIG_IGN);
+      rlimit fileSize{limit, limit};
+      ::setrlimit(RLIMIT_FSIZE, &fileSize);
+      try {
+        write();
+      } catch (const ProgramEnded&) {
+        ::_exit(box(0).rfind("Errore 61 ", 0) == 0 ? 0 : 1);
+      }
+      ::_exit(2);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+#endif
 
   testing::TempFolder folder;
   testing::ScriptedDialogs dialogs;
@@ -135,20 +157,12 @@ TEST_F(Records, AnotherProgramWaitsForTheSemaphoreWhileItIsHeld_AndTakesItWhenRe
 // disk would) is failure 61 and leaves the file as it was.
 TEST_F(Records, AWriteRefusedPartWayIsFailure61_AndLeavesTheFileAsItWas) {
   writeTable({{1, {"WKDITTE.DAT", 100}}});
-  writeArchive("WKDITTE.DAT", std::string(100, 'A'));
-  FAIOPEN(1);
-  pid_t child = ::fork();
-  if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{150, 150};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_THROW(SCRIVIREC(1, 2, std::string(100, 'B')), ProgramEnded);
-    ::_exit(box(0).rfind("Errore 61 ", 0) == 0 ? 0 : 1);
+  for (auto [record, limit] : {std::pair{2.0, 150}, {1.0, 50}}) {  // past the end, inside the file
+    writeArchive("WKDITTE.DAT", std::string(100, 'A'));
+    FAIOPEN(1);
+    EXPECT_TRUE(refusedAsFailure61(limit, [record] { SCRIVIREC(1, record, std::string(100, 'B')); })) << record;
+    EXPECT_EQ(archive("WKDITTE.DAT"), std::string(100, 'A')) << record;
   }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the refusal must be failure 61";
-  EXPECT_EQ(archive("WKDITTE.DAT"), std::string(100, 'A'));
 }
 
 // While another process holds the semaphore, APRISEMA waits without spinning
@@ -312,6 +326,17 @@ TEST_F(Isam, EachRefusalShowsItsMessageAndWritesNothing) {
   EXPECT_EQ(dialogs.messageTexts().back(), "ERRORE ISAM - INDICE PIENO 7");
   EXPECT_TRUE(node(3) == leaf && std::filesystem::file_size(path) == 999999 * kNodeLength);
 }
+
+#ifndef _WIN32  // fork and file-size limits
+// A node write refused part way puts back the bytes the operation read for
+// the node, and the index is as it was.
+TEST_F(Isam, ANodeWriteRefusedPartWayLeavesTheIndexAsItWas) {
+  build(indexOf(kSmallTree));
+  const std::string before = file();
+  EXPECT_TRUE(refusedAsFailure61(3 * kNodeLength + 100, [this] { isam(key(5), kIsamInsert, 5); }));
+  EXPECT_EQ(file(), before);
+}
+#endif
 
 // Damaged index files: the structural check names the fault; an operation
 // that meets the damage fails with 3001 naming the node and writes nothing.
