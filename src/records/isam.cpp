@@ -622,6 +622,7 @@ double insert(IndexFile& index, Path& path, std::string_view key, double record)
   descend(index, path, key);
   if (found(index, path, key)) return -1;
   if (path.empty) {
+    index.checkWhole(path.root);
     writeFirstPath(index, key, record);
     return 0;
   }

@@ -28,7 +28,9 @@ inline constexpr double kIsamNoNextKey = 999999;
 // full root) shows its message (OK only, no icon) and gives -1 without
 // writing. Records nothing in the trail and catches nothing: a failure (a
 // damaged index, failure 3001 naming the file and the node, included) reaches
-// the caller's trap.
+// the caller's trap. An operation finds the damage it meets: in the entries
+// it follows and, before it writes anything, in the nodes it changes; the
+// rest of the index is for the structural check below.
 double ISAM(double number, const std::string& key, double code, double record = 0);
 
 // The structural check of an open index file: levels, ascending unique keys

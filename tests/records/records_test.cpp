@@ -360,6 +360,7 @@ TEST_F(Isam, DamagedIndexFiles) {
       {4, leafOf({10, 35}), 0, "", "record 5, elemento 1: chiave non maggiore dell'ultima chiave"},
       {1, nodeOf('1', {entry(10, '1', 2), entry(40, '1', 99)}), 0, "", "record 1, elemento 2: record 99 fuori dal file"},
       {1, nodeOf('1', {entry(10, '1', 2), entry(40, '2', 3)}), 1, "id", "record 1, elemento 2: livello 2 invece di 1"},
+      {1, nodeOf('1', {freeEntry('1'), entry(10, '1', 2)}), 1, "i", "record 1, elemento 2: elemento usato dopo"},
       {2, nodeOf('2', {entry(10, '2', 4), entry(30, '3', 5)}), 2, "id", "record 2, elemento 2: livello 3 invece di 2"},
       {2, nodeOf('2', {entry(10, '2', 0)}), 2, "snid", "record 2, elemento 1: record 0 fuori dal file"},
       {2, nodeOf('2', {entry(10, '2', 4), entry(30, '2', 4)}), 0, "", "record 2, elemento 2: record 4 raggiunto due volte"},
