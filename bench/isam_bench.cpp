@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "file_table_row.h"
+#include "paired_ratio.h"
 #include "core/state.h"
 #include "core/trail.h"
 #include "platform/files.h"
@@ -357,6 +358,97 @@ void BM_ThreePlainReads(benchmark::State& state) {
   vt::platform::closeHandle(handle);
 }
 BENCHMARK(BM_ThreePlainReads);
+
+// --- The same ratios measured in pairs ----------------------------------------
+
+// Operations in each block of a pair.
+constexpr int kPairBlock = 200;
+
+// The three plain reads of the searches of present keys `from` onwards.
+void plainSearchReads(const Installation& in, std::int16_t handle, std::string& buffer, std::size_t from) {
+  for (std::size_t k = from; k < from + kPairBlock; ++k) {
+    for (double record : in.paths[k % in.paths.size()]) {
+      const auto offset = static_cast<std::uint64_t>(record - 1) * kNodeLength;
+      benchmark::DoNotOptimize(vt::platform::readAt(handle, offset, buffer.data(), kNodeLength));
+    }
+  }
+}
+
+// Searches (or next keys) of `keys` from `from` onwards, paired with the
+// three plain reads of the searches of as many present keys.
+void pairedLookups(benchmark::State& state, const std::vector<std::string>& keys, double code) {
+  Installation& in = Installation::get();
+  const std::int16_t handle = vt::platform::freeHandle();
+  vt::platform::openFile(handle, in.indexPath, vt::platform::OpenMode::kSharedRead);
+  std::string buffer(kNodeLength, ' ');
+  std::size_t from = 0;
+  vt::bench::pairedRatio(
+      state, kPairBlock,
+      [&] {
+        for (std::size_t k = from; k < from + kPairBlock; ++k) {
+          benchmark::DoNotOptimize(vt::ISAM(kIndexFile, keys[k % keys.size()], code));
+        }
+      },
+      [&] { plainSearchReads(in, handle, buffer, from); }, [&] { from = (from + kPairBlock) % keys.size(); });
+  vt::platform::closeHandle(handle);
+}
+
+void BM_PairedSearch(benchmark::State& state) { pairedLookups(state, Installation::get().presentKeys, vt::kIsamSearch); }
+BENCHMARK(BM_PairedSearch);
+
+void BM_PairedSearchAbsent(benchmark::State& state) {
+  pairedLookups(state, Installation::get().absentKeys, vt::kIsamSearch);
+}
+BENCHMARK(BM_PairedSearchAbsent);
+
+void BM_PairedNextKey(benchmark::State& state) { pairedLookups(state, Installation::get().presentKeys, vt::kIsamNext); }
+BENCHMARK(BM_PairedNextKey);
+
+// Insertions of absent keys, paired with their own reads and writes done
+// plainly; the keys are deleted again between pairs.
+void BM_PairedInsert(benchmark::State& state) {
+  Installation& in = Installation::get();
+  const int fd = ::open(in.indexPath.c_str(), O_RDWR);
+  std::size_t most = 0;
+  for (const std::vector<NodeAccess>& accesses : in.insertions) most = std::max(most, accesses.size());
+  std::string buffers(most * kNodeLength, ' ');
+  std::size_t from = 0;
+  vt::bench::pairedRatio(
+      state, kPairBlock,
+      [&] {
+        for (std::size_t k = from; k < from + kPairBlock; ++k) {
+          benchmark::DoNotOptimize(vt::ISAM(kIndexFile, in.absentKeys[k], vt::kIsamInsert, 1));
+        }
+      },
+      [&] {
+        // Each write puts back the bytes this insertion's own read of the
+        // node gave, so the index does not change; a write of a node it did
+        // not read (one a split appended) is left out, which only makes the
+        // floor lower.
+        for (std::size_t k = from; k < from + kPairBlock; ++k) {
+          const std::vector<NodeAccess>& accesses = in.insertions[k];
+          for (std::size_t a = 0; a < accesses.size(); ++a) {
+            char* node = buffers.data() + a * kNodeLength;
+            const auto offset = static_cast<off_t>(accesses[a].offset);
+            if (!accesses[a].write) {
+              benchmark::DoNotOptimize(::pread(fd, node, kNodeLength, offset));
+              continue;
+            }
+            for (std::size_t r = 0; r < a; ++r) {
+              if (accesses[r].write || accesses[r].offset != accesses[a].offset) continue;
+              benchmark::DoNotOptimize(::pwrite(fd, buffers.data() + r * kNodeLength, kNodeLength, offset));
+              break;
+            }
+          }
+        }
+      },
+      [&] {
+        for (std::size_t k = from; k < from + kPairBlock; ++k) vt::ISAM(kIndexFile, in.absentKeys[k], vt::kIsamDelete);
+        from = (from + kPairBlock) % kInsertedKeys;
+      });
+  ::close(fd);
+}
+BENCHMARK(BM_PairedInsert);
 
 }  // namespace
 
