@@ -11,6 +11,7 @@
 #include <string>
 
 #include "file_table_row.h"
+#include "paired_ratio.h"
 #include "core/dialogs.h"
 #include "core/state.h"
 #include "platform/files.h"
@@ -132,6 +133,32 @@ void BM_PlainRecordReads(benchmark::State& state) {
   vt::platform::closeHandle(handle);
 }
 BENCHMARK(BM_PlainRecordReads);
+
+// The same ratio measured in pairs: a fill, then the plain reads (or the
+// other way round), in turn.
+void BM_PairedBrowserFill(benchmark::State& state) {
+  Installation& in = Installation::get();
+  const std::int16_t handle = vt::platform::freeHandle();
+  vt::platform::openFile(handle, in.archivePath, vt::platform::OpenMode::kSharedRead);
+  vt::bench::pairedRatio(
+      state, 1,
+      [] {
+        vt::Filesta2 copyWindow;
+        vt::Filestan browser(copyWindow);
+        browser.load();
+        benchmark::DoNotOptimize(browser.lines(vt::Filestan::kStandardList).size());
+      },
+      [&] {
+        char* buffer = S().BUFFERREC[kStandardFile].data();
+        for (int record = 1; record <= kRecords; ++record) {
+          const auto offset = static_cast<std::uint64_t>(record - 1) * kRecordLength;
+          benchmark::DoNotOptimize(vt::platform::readAt(handle, offset, buffer, kRecordLength));
+        }
+      },
+      [] {});
+  vt::platform::closeHandle(handle);
+}
+BENCHMARK(BM_PairedBrowserFill);
 
 }  // namespace
 

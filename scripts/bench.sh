@@ -5,7 +5,10 @@
 # the same records. Each benchmark runs REPETITIONS times (default 10), in
 # random interleaving so that a busy machine weighs on all of them alike;
 # the table gives the medians of the CPU time per operation (user and
-# system time of the process, what a busy machine disturbs least).
+# system time of the process, what a busy machine disturbs least). A second
+# table gives the same ratios measured in pairs (blocks of the work and of
+# its floor in turn, PAIRED_TIME seconds each, default 2; the median ratio of
+# the pairs), which moves far less from run to run on a shared machine.
 #
 #   bash scripts/bench.sh [build folder]
 set -euo pipefail
@@ -18,11 +21,14 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j "${JOBS:-2}" --target isam_bench browser_bench >/dev/null
 
 results="$(mktemp)"
-trap 'rm -f "$results"' EXIT
+paired="$(mktemp)"
+trap 'rm -f "$results" "$paired"' EXIT
 for bench in isam_bench browser_bench; do
-  "$build/bench/$bench" --benchmark_repetitions="$repetitions" --benchmark_enable_random_interleaving=true \
-    --benchmark_min_time="${MIN_TIME:-0.2}" --benchmark_report_aggregates_only=true --benchmark_format=csv \
-    2>/dev/null | grep '_median"' >>"$results"
+  "$build/bench/$bench" --benchmark_filter=-Paired --benchmark_repetitions="$repetitions" \
+    --benchmark_enable_random_interleaving=true --benchmark_min_time="${MIN_TIME:-0.2}" \
+    --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null | grep '_median"' >>"$results"
+  "$build/bench/$bench" --benchmark_filter=Paired --benchmark_min_time="${PAIRED_TIME:-2}" --benchmark_format=csv \
+    2>/dev/null | grep '^"BM_Paired' >>"$paired"
 done
 
 # CSV: "name",iterations,real_time,cpu_time,time_unit,...
@@ -59,3 +65,19 @@ awk -F, '
       if ((isam in cpu) && (sqlite in cpu)) printf "| %-34s | %9.2fx |\n", ops[i], us(isam) / us(sqlite)
     }
   }' "$results"
+
+# The same ratios measured in pairs (bench/paired_ratio.h): CSV
+# "name",...,"floor_us","ratio","work_us" as the last three fields.
+awk -F, '
+  BEGIN {
+    label["BM_PairedSearch"] = "ISAM search, present key"; floor["BM_PairedSearch"] = "three plain node reads"
+    label["BM_PairedSearchAbsent"] = "ISAM search, absent key"; floor["BM_PairedSearchAbsent"] = "three plain node reads"
+    label["BM_PairedNextKey"] = "ISAM next key, random key"; floor["BM_PairedNextKey"] = "three plain node reads"
+    label["BM_PairedInsert"] = "ISAM insert"; floor["BM_PairedInsert"] = "its plain reads+writes"
+    label["BM_PairedBrowserFill"] = "Browser fill, 1,000 employees"; floor["BM_PairedBrowserFill"] = "plain reads of the records"
+    print ""
+    printf "| %-34s | %10s | %10s | %-28s |\n", "Measured in pairs (median ratio)", "Ratio", "Floor us", "Floor"
+    printf "|%s|%s|%s|%s|\n", "------------------------------------", "------------", "------------", "------------------------------"
+  }
+  { gsub(/"/, "", $1); n = NF; printf "| %-34s | %9.2fx | %10.2f | %-28s |\n", label[$1], $(n - 1), $(n - 2), floor[$1] }
+' "$paired"
