@@ -137,6 +137,11 @@ std::optional<std::size_t> keyLengthOf(double length) {
   return whole / kEntriesPerNode - kEntryOverhead;
 }
 
+// The length in bytes of the open index file (failure 52 when it is not open).
+std::uint64_t indexLength(double number) {
+  return systemCall([&] { return platform::openFileLength(S().NUMEROFILE[toInt16(number)]); });
+}
+
 // --- Key order ---------------------------------------------------------------
 
 // Keys compare as single-byte strings by character code. With keys of eight
@@ -221,11 +226,7 @@ class IndexFile {
   double fileNumber() const { return number_; }
 
   // Asks the file's length, for the records() of a call made without it.
-  void askLength() {
-    const std::uint64_t length =
-        systemCall([&] { return platform::openFileLength(S().NUMEROFILE[toInt16(number_)]); });
-    records_ = static_cast<double>(length / nodeLength_);
-  }
+  void askLength() { records_ = static_cast<double>(indexLength(number_) / nodeLength_); }
 
   // Checks the child of every used entry of `node` (read whole) against
   // the file's nodes.
@@ -773,11 +774,6 @@ void openKeepingContext(double number) {
   s.REGIONEOPEN = region;
   s.PROVINCIAOPEN = province;
   s.DRIVEOPEN = drive;
-}
-
-// The length in bytes of the open index file (failure 52 when it is not open).
-std::uint64_t indexLength(double number) {
-  return systemCall([&] { return platform::openFileLength(S().NUMEROFILE[toInt16(number)]); });
 }
 
 // The checks of the key made before any operation but the initialisation
