@@ -13,12 +13,13 @@
 #   bash scripts/bench.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 
 build="${1:-build/bench}"
 repetitions="${REPETITIONS:-10}"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j "${JOBS:-2}" --target isam_bench browser_bench >/dev/null
+cmake --build "$build" -j "$jobs" --target isam_bench browser_bench >/dev/null
 
 results="$(mktemp)"
 paired="$(mktemp)"

@@ -8,13 +8,14 @@
 # later run replays it first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 
 seconds="${FUZZ_SECONDS:-15}"
 targets=(isam file_table descriptor field_editor)
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVTMERV_FUZZ=ON -DVTMERV_BENCHMARKS=OFF >/dev/null
-cmake --build build/fuzz -j "$(nproc)" --target "${targets[@]/%/_fuzz}"
+cmake --build build/fuzz -j "$jobs" --target "${targets[@]/%/_fuzz}"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

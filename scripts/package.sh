@@ -11,6 +11,7 @@
 # environment names the package's maintainer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 
 bash scripts/setup.sh >&2
 
@@ -27,7 +28,7 @@ fi
 if [ "${#settings[@]}" -gt 0 ]; then
   cmake -S . -B "$build" "${settings[@]}" >&2
 fi
-cmake --build "$build" -j "$(nproc)" --target vtmerv vtmerv-check vtmerv-sample vtmerv_docs >&2
+cmake --build "$build" -j "$jobs" --target vtmerv vtmerv-check vtmerv-sample vtmerv_docs >&2
 
 rm -f "$build"/vtmerv_*.deb
 (cd "$build" && cpack -G DEB) >&2

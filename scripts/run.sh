@@ -4,12 +4,12 @@
 # display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 
 bash scripts/setup.sh
 
 build=build/run
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVTMERV_BENCHMARKS=OFF
-cmake --build "$build" -j "$(nproc)" --target vtmerv vtmerv-sample
+build_program "$build"
 
 sample="$PWD/sample"
 if [ ! -e "$sample/C/PWELKIN/ARCHIVI/WKBASE.DAT" ]; then
@@ -28,7 +28,7 @@ its windows here. The program is built and the sample installation is in
 $sample.
 To run it on a virtual display instead:
 
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/run.sh
+  xvfb-run -a -s "-screen 0 $screen_size" bash scripts/run.sh
 
 MSG
   exit 1

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, everything the build, the tests and the program need
-# on a Debian 12 machine. Does nothing when everything is already there.
+# Installs, with apt-get, what the scripts need on a Debian 12 machine: with no
+# argument, everything the build, the tests and the program need; with
+# arguments, just the packages they name (the extra tools of one script).
+# Does nothing when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -12,6 +14,9 @@ packages=(
   dpkg-dev file lintian desktop-file-utils man-db
   g++-mingw-w64-x86-64-posix wine wine64
 )
+if [ "$#" -gt 0 ]; then
+  packages=("$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

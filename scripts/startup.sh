@@ -9,27 +9,19 @@
 # 10 ms. Needs xdotool and GNU time; installs them with apt-get (as root)
 # when they are missing.
 #
-#   bash scripts/startup.sh [build folder]
+#   BUILD=folder bash scripts/startup.sh   (default build/run)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 
-build="${BUILD:-build/bench}"
+build="${BUILD:-build/run}"
 runs="${RUNS:-10}"
 
 if [ "${1:-}" != "--on-display" ]; then
   bash scripts/setup.sh
-  missing=()
-  command -v xdotool >/dev/null || missing+=(xdotool)
-  [ -x /usr/bin/time ] || missing+=(time)
-  if [ "${#missing[@]}" -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  fi
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" -j "${JOBS:-2}" --target vtmerv vtmerv-sample >/dev/null
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --on-display
+  bash scripts/setup.sh xdotool time
+  build_program "$build" >/dev/null
+  rerun_on_display "$0"
 fi
 
 # --- From here on, on the virtual display -----------------------------------
@@ -56,45 +48,13 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 startups=()
 peaks=()
 for run in $(seq "$runs"); do
-  sample="$work/sample$run"
-  mkdir -p "$sample"
-  "$build/src/sample/vtmerv-sample" "$sample" >/dev/null
-  export TESSARO_DRIVES="$sample"
-  export XDG_CONFIG_HOME="$sample/config"
-  export XDG_RUNTIME_DIR="$sample/runtime"
-  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  use_sample "$build" "$work/sample$run"
 
   start=$(date +%s%N)
-  /usr/bin/time -f %M -o "$work/peak$run" "$build/src/app/vtmerv" &
-  program_pid=$!
-  menu="$(wait_window " ")"  # the menu has a blank caption
+  start_program /usr/bin/time -f %M -o "$work/peak$run" "$build/src/app/vtmerv"
+  wait_window " " >/dev/null  # the menu has a blank caption
   shown=$(date +%s%N)
-
-  # The whole employee copy: BIANCHI and ROSSI chosen, ROSSI (whose code is
-  # taken) copied under 001 001 0003.
-  focus "$menu"
-  keys Down Return
-  browser="$(wait_window "Archivi Standard")"
-  focus "$browser"
-  keys Return End Return Tab Tab Tab Tab Tab Tab Tab space
-  wait_gone "$browser"
-  copy="$(wait_window "Archivi Standard" "$browser")"
-  focus "$copy"
-  keys End Return
-  question="$(wait_window Tessaro)"
-  focus "$question"
-  keys Escape
-  keychange="$(wait_window "Variazione Chiave - Codice Nuovo")"
-  focus "$keychange"
-  keys 1 Return 1 Return 3 Return
-  confirm="$(wait_window "CODICE 0010010003 OK")"
-  focus "$confirm"
-  keys Return
-  wait_gone "$keychange"
-  focus "$copy"
-  keys Tab Tab Tab Tab space
-  wait "$program_pid" || fail "vtmerv ended with status $?"
-  program_pid=""
+  walk_employee_copy
 
   startups+=("$(( (shown - start) / 1000000 ))")
   peaks+=("$(tail -n 1 "$work/peak$run")")

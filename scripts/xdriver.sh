@@ -1,7 +1,15 @@
-# Driving the real vtmerv's windows on an X display with xdotool, for the
-# scripts that run the program (screenshots.sh, startup.sh). Sourced, not run:
-# the sourcing script defines fail() and sets program_pid to vtmerv's process;
-# poll_seconds (0.1 unless set) is how often wait_window asks the display.
+# Driving the real vtmerv (or vtmerv.exe under Wine) on an X display with
+# xdotool, for the scripts that run the program (screenshots.sh, startup.sh,
+# windows.sh). Sourced, not run. The sourcing script defines fail(); it may
+# define shoot() to take pictures (see walk_employee_copy); poll_seconds (0.1
+# unless set) is how often wait_window asks the display. start_program sets
+# program_pid.
+
+# Starts the program given by the arguments in the background.
+start_program() {
+  "$@" &
+  program_pid=$!
+}
 
 # Prints the id of a visible window titled exactly $1 other than $2 (an id
 # to skip, e.g. the window of the same title that was just closed); waits up
@@ -22,6 +30,11 @@ wait_window() {
   fail "no window \"$title\" appeared"
 }
 
+# True when a visible window titled exactly $1 is shown now.
+window_shown() {
+  [ -n "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true)" ]
+}
+
 # Waits until window $1 is no longer shown.
 wait_gone() {
   for _ in $(seq 300); do
@@ -31,9 +44,14 @@ wait_gone() {
   fail "window $1 did not close"
 }
 
-# Gives window $1 the keyboard (there is no window manager on the display).
+# Gives window $1 the keyboard: through the window manager when one runs
+# (Wine's windows want it), else directly.
 focus() {
-  xdotool windowfocus --sync "$1"
+  if [ -n "${window_manager:-}" ]; then
+    xdotool windowactivate --sync "$1"
+  else
+    xdotool windowfocus --sync "$1"
+  fi
   sleep 0.3
 }
 
@@ -41,4 +59,130 @@ focus() {
 keys() {
   xdotool key --delay 150 "$@"
   sleep 0.5
+}
+
+# Waits for the program to end by itself, and fails unless it ended with
+# status $1 (0 unless given; "nonzero" for any failure status).
+wait_end() {
+  local expected="${1:-0}" status=0
+  for _ in $(seq 100); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$program_pid" 2>/dev/null && fail "vtmerv did not end"
+  wait "$program_pid" || status=$?
+  program_pid=""
+  if [ "$expected" = nonzero ]; then
+    [ "$status" != 0 ] || fail "vtmerv ended with status 0 after a failure"
+  else
+    [ "$status" = "$expected" ] || fail "vtmerv ended with status $status, not $expected"
+  fi
+}
+
+# Takes no picture unless the sourcing script says how: shoot WINDOW NAME.
+if ! declare -F shoot >/dev/null; then
+  shoot() { :; }
+fi
+
+# --- The operator's walks, from the menu to the end of the program -----------
+
+# The copy of one employee under a new code: in the employees' browser,
+# BIANCHI (the first line) and ROSSI (the last) are chosen; in the copy window
+# ROSSI, whose code 0010010001 is already in the user's archive, is copied
+# under the new code 001 001 0003; then "&Uscita". Pictures: menu, browser,
+# question, keychange, continue, copy.
+walk_employee_copy() {
+  local menu browser copy question keychange confirm
+  # The menu (it has no caption: its title is a blank): the first entry is
+  # selected; Down chooses the employees.
+  menu="$(wait_window " ")"
+  focus "$menu"
+  keys Down
+  shoot "$menu" menu
+  keys Return
+
+  # Enter moves the selected line to "RECORD SCELTI": BIANCHI, then, with End,
+  # ROSSI. Then Tab past the chosen list, the four move buttons and "&Uscita"
+  # to "Conferma", pressed with the space bar.
+  browser="$(wait_window "Archivi Standard")"
+  focus "$browser"
+  keys Return End Return
+  shoot "$browser" browser
+  keys Tab Tab Tab Tab Tab Tab Tab space
+  wait_gone "$browser"
+
+  # The copy window: Enter on the selected chosen line is "Singolo"; End
+  # selects ROSSI.
+  copy="$(wait_window "Archivi Standard" "$browser")"
+  focus "$copy"
+  keys End Return
+
+  # The code is already in the user's archive: No (Escape) asks for a new code.
+  question="$(wait_window Tessaro)"
+  shoot "$question" question
+  focus "$question"
+  keys Escape
+
+  # The key change dialog: company 1, sub-company 1, employee 3, each with
+  # Enter; the last Enter runs the check (walk_hook, when defined, runs just
+  # before it: windows.sh holds the task semaphore there).
+  keychange="$(wait_window "Variazione Chiave - Codice Nuovo")"
+  focus "$keychange"
+  keys 1 Return 1 Return 3
+  shoot "$keychange" keychange
+  if declare -F walk_hook >/dev/null; then walk_hook; fi
+  keys Return
+
+  confirm="$(wait_window "CODICE 0010010003 OK")"
+  shoot "$confirm" continue
+  focus "$confirm"
+  keys Return
+  wait_gone "$keychange"
+
+  # Back in the copy window: the employee is in the "ARCHIVIO TESSARO" list.
+  focus "$copy"
+  shoot "$copy" copy
+  leave_copy_window
+}
+
+# The copy of one company over a company in use: in the companies' browser
+# the first line (IMPRESA EDILE - MODELLO, record 1) is chosen and copied
+# over the user's record 1, answering Yes to "SOVRASCRIVERE ?"; then
+# "&Uscita". Pictures: company-browser, company-question, company-copy.
+walk_company_copy() {
+  local menu browser copy question
+  menu="$(wait_window " ")"
+  focus "$menu"
+  keys Return
+
+  browser="$(wait_window "Archivi Standard")"
+  focus "$browser"
+  keys Return
+  shoot "$browser" company-browser
+  keys Tab Tab Tab Tab Tab Tab Tab space
+  wait_gone "$browser"
+
+  # The copy window: Home selects the chosen line, Enter is "Singolo".
+  copy="$(wait_window "Archivi Standard" "$browser")"
+  focus "$copy"
+  keys Home Return
+
+  # "IL RECORD 1 E' ESISTENTE" / "SOVRASCRIVERE ?" in a box with the
+  # program's name: Yes is the default button.
+  question="$(wait_window VTMERV)"
+  shoot "$question" company-question
+  focus "$question"
+  keys Return
+  wait_gone "$question"
+
+  focus "$copy"
+  shoot "$copy" company-copy
+  leave_copy_window
+}
+
+# "&Uscita" of the copy window ends the program: Tab past the user list,
+# "Singolo" and "Tutti".
+leave_copy_window() {
+  keys Tab Tab Tab Tab space
+  wait_end 0
 }

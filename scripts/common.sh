@@ -1,0 +1,55 @@
+# Settings and steps shared by the scripts; sourced, not run, from the
+# checkout's root.
+
+# How many compilations and tests run at once: every core unless JOBS says.
+jobs=${JOBS:-$(nproc)}
+
+# The static Qt for Windows that scripts/windows-qt.sh builds once, outside
+# the checkout; the Windows program's build and installer need it.
+windows_qt=${VTMERV_WINDOWS_QT:-${XDG_CACHE_HOME:-$HOME/.cache}/vtmerv/qt-windows}/qt
+
+# The size of the virtual display the scripts drive the program on.
+screen_size="1280x1024x24"
+
+# build_program FOLDER [TARGET...]: a Release build of vtmerv and vtmerv-sample
+# (and the targets named) in FOLDER.
+build_program() {
+  local folder="$1"
+  shift
+  cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVTMERV_BENCHMARKS=OFF >/dev/null
+  cmake --build "$folder" -j "$jobs" --target vtmerv vtmerv-sample "$@"
+}
+
+# build_windows FOLDER [TARGET...]: the whole program, its tests included (or
+# just the targets named), for Windows, with the Qt that scripts/windows-qt.sh
+# built.
+build_windows() {
+  local folder="$1"
+  shift
+  local targets=()
+  [ "$#" -eq 0 ] || targets=(--target "$@")
+  cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVTMERV_CORE_ONLY=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$windows_qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" >/dev/null
+  cmake --build "$folder" -j "$jobs" "${targets[@]}"
+}
+
+# rerun_on_display SCRIPT ARGUMENTS...: runs the script again, with
+# --on-display before its arguments, on a virtual display of its own.
+rerun_on_display() {
+  local script="$1"
+  shift
+  exec xvfb-run -a -s "-screen 0 $screen_size" bash "$script" --on-display "$@"
+}
+
+# use_sample BUILD FOLDER: writes a fresh sample installation into FOLDER with
+# BUILD's vtmerv-sample and points the Linux program at it (drives, settings
+# file, and the one-copy lock, so that a vtmerv running elsewhere for the same
+# user does not stop this one).
+use_sample() {
+  "$1/src/sample/vtmerv-sample" "$2" >/dev/null
+  export TESSARO_DRIVES="$2"
+  export XDG_CONFIG_HOME="$2/config"
+  export XDG_RUNTIME_DIR="$2/runtime"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+}
