@@ -6,12 +6,15 @@
 // 2 of the employee archive (DIPEND.DAT) is a free slot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -20,6 +23,13 @@
 #include "core/state.h"
 #include "records/semaphore.h"
 #include "sample/sample_installation.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
 
 namespace vt::check {
 namespace {
@@ -79,6 +89,18 @@ class Installation {
     return all;
   }
 
+  // Runs the vtmerv-check program itself on the installation; its exit status.
+  int runProgram(const std::string& args) const {
+    std::string command = "\"" VTMERV_CHECK_EXE "\" " + args + " --archivi \"" + archives().string() + "\" > \"" +
+                          (root_ / "output").string() + "\" 2>&1";
+#ifdef _WIN32
+    return std::system(("\"" + command + "\"").c_str());  // cmd.exe takes off the outer quotes
+#else
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  }
+
   int run(std::vector<std::string> args, std::string* err = nullptr) const {
     args.insert(args.end(), {"--archivi", archives().string()});
     std::ostringstream out, errors;
@@ -98,6 +120,7 @@ struct DamageCase {
   double node;
   int entry;
   std::vector<double> records;
+  bool damaging = true;  // false: a warning
 };
 
 TEST(Check, VerificaNamesEachDamageAndRiparaLeavesACleanInstallation) {
@@ -124,6 +147,8 @@ TEST(Check, VerificaNamesEachDamageAndRiparaLeavesACleanInstallation) {
        Kind::kIndexStructure, 2, 1, {}},
       {"index shorter than a node", [](auto& i) { i.cutIndex(kNode - 1); }, Kind::kIndexStructure, 0, 0, {}},
       {"empty index with employees", [](auto& i) { i.cutIndex(0); }, Kind::kMissingFromIndex, 0, 0, {4}},
+      {"node no path reaches", [](auto& i) { i.patch(i.index(), 3 * kNode, bytesOf(i.index()).substr(2 * kNode)); },
+       Kind::kUnreachedNode, 4, 0, {}, false},
   };
   for (const DamageCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -134,10 +159,10 @@ TEST(Check, VerificaNamesEachDamageAndRiparaLeavesACleanInstallation) {
     bool named = false;
     for (const Finding& f : report.findings) {
       named = named || (f.kind == c.kind && f.indexNode == c.node && f.indexEntry == c.entry &&
-                        f.archiveRecords == c.records && f.damage);
+                        f.archiveRecords == c.records && f.damage == c.damaging);
     }
     EXPECT_TRUE(named);
-    EXPECT_EQ(install.run({"verifica"}), kExitDamaged);
+    EXPECT_EQ(install.run({"verifica"}), c.damaging ? kExitDamaged : kExitClean);
 
     const std::map<std::string, std::string> damaged = install.files();
     ASSERT_EQ(install.run({"ripara"}), kExitClean);
@@ -157,20 +182,44 @@ TEST(Check, VerificaNamesEachDamageAndRiparaLeavesACleanInstallation) {
   }
 }
 
-TEST(Check, RiparaRefusesDuplicateCodesWritingNothing) {
-  Installation install;
-  install.patch(install.employees(), 3 * kEmployee + kCodeOffset, "0010010001");
-  findInstallation(install.archives().string());
-  RepairResult result = repair();
-  EXPECT_TRUE(result.refused);
-  bool named = false;
-  for (const Finding& f : result.before.findings) {
-    named = named || (f.kind == Kind::kDuplicateCode && f.archiveRecords == std::vector<double>{1, 4});
+// The program's exit status, command after command, on a sound installation
+// and damaged ones; a refused repair names the codes and changes no file.
+TEST(Check, EveryCommandsExitStatusThroughTheProgram) {
+  struct Case {
+    const char* name;
+    std::function<void(const Installation&)> damage;
+    std::vector<std::pair<std::string, int>> runs;  // arguments and exit status, in turn
+    std::optional<Kind> refusal = {};               // what ripara refuses for, and its records
+    std::vector<double> records = {};
+  };
+  auto code = [](std::string c) {
+    return [c](const Installation& i) { i.patch(i.employees(), 3 * kEmployee + kCodeOffset, c); };
+  };
+  const std::vector<Case> cases = {
+      {"sound", [](auto&) {}, {{"verifica", 0}, {"elenco", 0}, {"ripara", 0}, {"verifica --indice 30 --archivio 202", 1},
+                                {"controlla", 2}, {"verifica --indice 0 --archivio 2", 2}, {"verifica --archivio", 2}}},
+      {"keys out of order", [](auto& i) { i.patchEntry(3, 1, "0040010001" "3" "000005"); },
+       {{"", 1}, {"elenco", 1}, {"elenco --indice 30 --archivio 202", 0}, {"ripara", 0}, {"elenco", 0}, {"verifica", 0}}},
+      {"duplicate codes", code("0010010001"), {{"verifica", 1}, {"elenco", 0}, {"ripara", 1}}, Kind::kDuplicateCode, {1, 4}},
+      {"blank code", code("          "), {{"verifica", 1}, {"ripara", 1}}, Kind::kUnindexableCode, {4}},
+      {"code with a byte of 252", code("003001000\xFC"), {{"verifica", 1}, {"ripara", 1}}, Kind::kUnindexableCode, {4}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Installation install;
+    c.damage(install);
+    std::map<std::string, std::string> before;
+    for (const auto& [args, status] : c.runs) {
+      EXPECT_EQ(install.runProgram(args), status) << args;
+      if (before.empty()) before = install.files();  // with the semaphore file the first run made
+    }
+    if (!c.refusal) continue;
+    EXPECT_TRUE(install.files() == before);
+    findInstallation(install.archives().string());
+    const Report report = verify();
+    EXPECT_TRUE(std::any_of(report.findings.begin(), report.findings.end(),
+                            [&](const Finding& f) { return f.kind == *c.refusal && f.archiveRecords == c.records; }));
   }
-  EXPECT_TRUE(named);
-  const std::map<std::string, std::string> before = install.files();
-  EXPECT_EQ(install.run({"ripara"}), kExitDamaged);
-  EXPECT_TRUE(install.files() == before);
 }
 
 TEST(Check, ExitTwoWithAMessageWhenItCannotRun) {
