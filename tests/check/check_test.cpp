@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -260,6 +261,111 @@ TEST(Check, RiparaWaitsWhileAnotherProcessHoldsTheSemaphore) {
   EXPECT_EQ(install.files().size(), files + 1);
   EXPECT_FALSE(bytesOf(install.index()) == damaged);
 }
+
+TEST(Check, RiparaRemovesOnlyTheLeftoversOfItsOwnRepairs) {
+  Installation install;
+  const std::vector<std::string> own = {"DIPEND.IDX.20250102-030405.tmp", "DIPEND.IDX.20250102-030405-2.tmp"};
+  const std::vector<std::string> others = {"DIPEND.IDX.20250102-030405.tmp.old", "DIPEND.IDX.2025-030405.tmp",
+                                           "DIPEND29.IDX.20250102-030405.tmp", "DIPEND.IDX.20250102-030405-x.tmp"};
+  for (const auto& names : {own, others}) {
+    for (const std::string& name : names) std::ofstream(install.archives() / name) << "x";
+  }
+  findInstallation(install.archives().string());
+  std::size_t named = 0;
+  for (const Finding& f : verify().findings) {
+    for (const std::string& name : own) named += f.kind == Kind::kLeftoverFile && !f.damage && f.text.find(name) != std::string::npos;
+  }
+  EXPECT_EQ(named, own.size());
+  EXPECT_EQ(install.run({"ripara"}), kExitClean);
+  for (const std::string& name : own) EXPECT_FALSE(fs::exists(install.archives() / name)) << name;
+  for (const std::string& name : others) EXPECT_TRUE(fs::exists(install.archives() / name)) << name;
+}
+
+#ifndef _WIN32
+// The files ripara and verifica make serve the users the index serves.
+TEST(Check, NewFilesTakeTheIndexsOwnerGroupPermissionsAndAccessList) {
+  if (geteuid() != 0) GTEST_SKIP() << "giving files to another user needs root";
+  Installation install;
+  constexpr uid_t kUser = 4242;
+  constexpr gid_t kGroup = 4343;
+  ASSERT_EQ(::chown(install.index().c_str(), kUser, kGroup), 0);
+  ASSERT_EQ(::chmod(install.index().c_str(), 0640), 0);
+  // The owner reads and writes, user 4242 and the group read, others nothing.
+  const std::string acl("\x02\0\0\0" "\x01\0\x06\0\xFF\xFF\xFF\xFF" "\x02\0\x04\0\x92\x10\0\0"
+                        "\x04\0\x04\0\xFF\xFF\xFF\xFF" "\x10\0\x04\0\xFF\xFF\xFF\xFF" "\x20\0\0\0\xFF\xFF\xFF\xFF", 44);
+  const char* kAcl = "system.posix_acl_access";
+  const bool withAcl = ::setxattr(install.index().c_str(), kAcl, acl.data(), acl.size(), 0) == 0;
+  install.patchEntry(3, 2, "0010010002" "3" "000009");
+  EXPECT_EQ(install.run({"verifica"}), kExitDamaged);  // makes the semaphore file
+  ASSERT_EQ(install.run({"ripara"}), kExitClean);
+  std::size_t made = 0;
+  for (const auto& f : fs::directory_iterator(install.archives())) {
+    const std::string name = f.path().filename().string();
+    if (name.rfind("DIPEND.IDX", 0) != 0 && name != "WKSEMA.DAT") continue;
+    ++made;
+    struct stat st {};
+    ASSERT_EQ(::stat(f.path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kUser) << name;
+    EXPECT_EQ(st.st_gid, kGroup) << name;
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
+    std::string got(acl.size(), '\0');
+    if (withAcl) {
+      EXPECT_TRUE(::getxattr(f.path().c_str(), kAcl, got.data(), got.size()) == 44 && got == acl) << name;
+    }
+  }
+  EXPECT_EQ(made, 3u);  // the index, its backup, the semaphore
+  EXPECT_TRUE(withAcl || errno == ENOTSUP);
+}
+
+TEST(Check, RiparaWritesThroughNoLinkAndRepairsWhereALinkedIndexLeads) {
+  Installation install;
+  install.patchEntry(3, 2, "0010010002" "3" "000009");
+  // A link that leads nowhere at every name a repair may give its new files
+  // in the coming seconds: none is followed.
+  const fs::path elsewhere = install.archives().parent_path() / "altrove";
+  fs::create_directory(elsewhere);
+  for (std::time_t t = std::time(nullptr), last = t + 30; t < last; ++t) {
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&t));
+    for (const std::string suffix : {".tmp", ".bak"}) {
+      fs::create_symlink(elsewhere / (stamp + suffix), install.index().string() + "." + stamp + suffix);
+    }
+  }
+  ASSERT_EQ(install.run({"ripara"}), kExitClean);
+  EXPECT_TRUE(fs::is_empty(elsewhere));
+  EXPECT_FALSE(fs::is_symlink(install.index()));
+  EXPECT_EQ(install.run({"verifica"}), kExitClean);
+
+  // An index that is a link: the file it leads to is repaired, the link stays.
+  const fs::path real = elsewhere / "DIPEND.VERO";
+  fs::rename(install.index(), real);
+  fs::create_symlink(real, install.index());
+  install.patchEntry(3, 2, "0010010002" "3" "000009");
+  ASSERT_EQ(install.run({"ripara"}), kExitClean);
+  EXPECT_TRUE(fs::is_symlink(install.index()));
+  EXPECT_EQ(install.run({"verifica"}), kExitClean);
+  EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 2);  // and its backup
+}
+
+// A folder the user may only read, without the semaphore file: verifica
+// checks all the same, and says that it ran without the semaphore.
+TEST(Check, VerificaInAReadOnlyFolderChecksWithoutTheSemaphoreAndSaysSo) {
+  Installation install;
+  fs::permissions(install.archives(), fs::perms::owner_write, fs::perm_options::remove);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(4343) != 0 || setuid(4242) != 0)) _exit(90);  // root writes anywhere
+    std::ostringstream out, err;
+    const int status = runCommand({"verifica", "--archivi", install.archives().string()}, out, err, false);
+    _exit(status == kExitClean && out.str().find("senza il semaforo") != std::string::npos ? 0 : 10 + status);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  fs::permissions(install.archives(), fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(status, 0);
+  EXPECT_FALSE(fs::exists(install.archives() / kSemaphoreFileName));
+}
+#endif
 
 }  // namespace
 }  // namespace vt::check
