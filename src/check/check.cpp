@@ -410,9 +410,8 @@ std::vector<std::string> leftoversBeside(const std::string& target) {
   std::error_code error;
   for (fs::directory_iterator it(file.parent_path(), error), end; !error && it != end; it.increment(error)) {
     std::error_code ignored;
-    if (repairTemporary(it->path().filename().string(), name) && it->symlink_status(ignored).type() == fs::file_type::regular) {
-      found.push_back(it->path().string());
-    }
+    const bool plain = it->symlink_status(ignored).type() == fs::file_type::regular;
+    if (plain && repairTemporary(it->path().filename().string(), name)) found.push_back(it->path().string());
   }
   std::sort(found.begin(), found.end());
   return found;

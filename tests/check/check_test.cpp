@@ -197,11 +197,14 @@ TEST(Check, EveryCommandsExitStatusThroughTheProgram) {
     return [c](const Installation& i) { i.patch(i.employees(), 3 * kEmployee + kCodeOffset, c); };
   };
   const std::vector<Case> cases = {
-      {"sound", [](auto&) {}, {{"verifica", 0}, {"elenco", 0}, {"ripara", 0}, {"verifica --indice 30 --archivio 202", 1},
-                                {"controlla", 2}, {"verifica --indice 0 --archivio 2", 2}, {"verifica --archivio", 2}}},
+      {"sound", [](auto&) {},
+       {{"verifica", 0}, {"elenco", 0}, {"ripara", 0}, {"verifica --indice 30 --archivio 202", 1}, {"controlla", 2},
+        {"verifica --indice 0 --archivio 2", 2}, {"verifica --archivio", 2}}},
       {"keys out of order", [](auto& i) { i.patchEntry(3, 1, "0040010001" "3" "000005"); },
-       {{"", 1}, {"elenco", 1}, {"elenco --indice 30 --archivio 202", 0}, {"ripara", 0}, {"elenco", 0}, {"verifica", 0}}},
-      {"duplicate codes", code("0010010001"), {{"verifica", 1}, {"elenco", 0}, {"ripara", 1}}, Kind::kDuplicateCode, {1, 4}},
+       {{"", 1}, {"elenco", 1}, {"elenco --indice 30 --archivio 202", 0}, {"ripara", 0}, {"elenco", 0},
+        {"verifica", 0}}},
+      {"duplicate codes", code("0010010001"), {{"verifica", 1}, {"elenco", 0}, {"ripara", 1}},
+       Kind::kDuplicateCode, {1, 4}},
       {"blank code", code("          "), {{"verifica", 1}, {"ripara", 1}}, Kind::kUnindexableCode, {4}},
       {"code with a byte of 252", code("003001000\xFC"), {{"verifica", 1}, {"ripara", 1}}, Kind::kUnindexableCode, {4}},
   };
@@ -273,7 +276,9 @@ TEST(Check, RiparaRemovesOnlyTheLeftoversOfItsOwnRepairs) {
   findInstallation(install.archives().string());
   std::size_t named = 0;
   for (const Finding& f : verify().findings) {
-    for (const std::string& name : own) named += f.kind == Kind::kLeftoverFile && !f.damage && f.text.find(name) != std::string::npos;
+    for (const std::string& name : own) {
+      named += f.kind == Kind::kLeftoverFile && !f.damage && f.text.find(name) != std::string::npos;
+    }
   }
   EXPECT_EQ(named, own.size());
   EXPECT_EQ(install.run({"ripara"}), kExitClean);
