@@ -13,6 +13,7 @@
 #include "core/program_end.h"
 #include "core/state.h"
 #include "platform/files.h"
+#include "platform/system_error.h"
 #include "records/files.h"
 #include "records/isam.h"
 #include "records/records.h"
@@ -33,6 +34,13 @@ constexpr std::string_view kFreeStatus = "99";
 constexpr unsigned char kFirstUnindexable = 252;
 // How many records pass between two progress reports.
 constexpr double kProgressStep = 1000;
+// The names a repair tries for a new file beside the index, at most.
+constexpr int kNameTries = 100;
+// The bytes copied at a time into the backup.
+constexpr std::size_t kCopyChunk = 1 << 16;
+// The name of a repair's new index: "<index>.<yyyymmdd-hhmmss>[-n].tmp".
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr std::size_t kStampLength = 15;
 
 // --- Taking over message boxes and the end of the program -----------------
 
@@ -138,21 +146,52 @@ void openForReading(const FileOf& file) {
   S().BUFFERREC[n] = std::string(static_cast<std::size_t>(file.recordLength), ' ');
 }
 
-// Holds the task semaphore and closes the given numbers and the semaphore
-// when it goes.
+// Holds the task semaphore (unless told not to) and closes the given
+// numbers and the semaphore when it goes.
 class Session {
  public:
-  explicit Session(std::vector<double> numbers) : numbers_(std::move(numbers)) { APRISEMA(); }
+  explicit Session(std::vector<double> numbers, bool semaphore = true)
+      : numbers_(std::move(numbers)), semaphore_(semaphore) {
+    if (semaphore_) APRISEMA();
+  }
   ~Session() {
     for (double number : numbers_) CHIUDIFILE(number);
-    CHIUDISEMA();
+    if (semaphore_) CHIUDISEMA();
   }
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
  private:
   std::vector<double> numbers_;
+  bool semaphore_;
 };
+
+// Makes the semaphore file when it is absent, with the owner, group and
+// permission bits of the index (not those of whoever runs the check), so
+// that the suite's programs that may use the index may also take the
+// semaphore. False when the folder refuses the new file and the caller only
+// reads: it then runs without the semaphore.
+bool semaphoreReady(const Files& files, bool onlyReads) {
+  const std::string path = S().PERARK + "\\" + kSemaphoreFileName;
+  if (platform::pathKind(path) != platform::PathKind::kMissing) return true;
+  const FileOf index = resolve(files.index);
+  if (!present(index)) return true;  // the check names the missing index
+  const std::int16_t handle = systemCall([] { return platform::freeHandle(); });
+  try {
+    if (!platform::createNewFile(handle, path)) return true;
+  } catch (const platform::SystemError& refusal) {
+    // Any other refusal APRISEMA meets again, and names.
+    return !(onlyReads && refusal.kind() == platform::SystemErrorKind::kAccessDenied);
+  }
+  try {
+    platform::makeLike(handle, index.path);
+  } catch (const platform::SystemError&) {
+    // Not the administrator: the index's permission bits, the owner and
+    // group of whoever runs the check, as any program of the suite makes it.
+  }
+  platform::closeHandle(handle);
+  return true;
+}
 
 // --- Reading the archive ----------------------------------------------------
 
@@ -214,6 +253,8 @@ std::string whereInIndex(const IndexEntry& entry) {
 struct Inspection {
   Report report;
   FileOf index;
+  std::string target;                  // the native path of the index file, every link followed
+  std::vector<std::string> leftovers;  // the new indexes of repairs cut short, beside it
   Archive archive;
   IndexWalk walk;
   // pointedAtByOwnCode[r - 1]: an index entry carrying record r's code points at it.
@@ -344,6 +385,38 @@ void checkCompanion(Inspection& in, const Files& files) {
                       " al record " + decimalText(lacking.back()) + ", non hanno un record complementare in " + name});
 }
 
+// Whether `name` is a name a repair gives the new index `index`:
+// "<index>.<yyyymmdd-hhmmss>.tmp" or "<index>.<yyyymmdd-hhmmss>-<n>.tmp".
+bool repairTemporary(std::string_view name, std::string_view index) {
+  auto digits = [](std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (name.size() < index.size() + 1 + kStampLength + kTemporarySuffix.size() || !name.starts_with(index) ||
+      name[index.size()] != '.' || !name.ends_with(kTemporarySuffix)) {
+    return false;
+  }
+  std::string_view stamp = name.substr(index.size() + 1, name.size() - index.size() - 1 - kTemporarySuffix.size());
+  if (!digits(stamp.substr(0, 8)) || stamp[8] != '-' || !digits(stamp.substr(9, 6))) return false;
+  std::string_view rest = stamp.substr(kStampLength);
+  return rest.empty() || (rest.front() == '-' && digits(rest.substr(1)));
+}
+
+// The plain files beside `target` named as a repair names its new index,
+// sorted (links and folders of such names are no repair's).
+std::vector<std::string> leftoversBeside(const std::string& target) {
+  const fs::path file(target);
+  const std::string name = file.filename().string();
+  std::vector<std::string> found;
+  std::error_code error;
+  for (fs::directory_iterator it(file.parent_path(), error), end; !error && it != end; it.increment(error)) {
+    std::error_code ignored;
+    const bool plain = it->symlink_status(ignored).type() == fs::file_type::regular;
+    if (plain && repairTemporary(it->path().filename().string(), name)) found.push_back(it->path().string());
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
 // Reads the index and the archive (the semaphore held by the caller) and
 // compares them.
 Inspection inspect(const Files& files, const Progress& progress) {
@@ -367,6 +440,18 @@ Inspection inspect(const Files& files, const Progress& progress) {
     if (fault.node != 0) where += ", record " + decimalText(fault.node);
     if (fault.entry != 0) where += ", elemento " + std::to_string(fault.entry);
     add(in.report, {Kind::kIndexStructure, true, {}, fault.node, fault.entry, {}, where + ": " + fault.what});
+  }
+  for (double node : in.walk.unreached) {
+    add(in.report, {Kind::kUnreachedNode, false, {}, node, 0, {},
+                    "indice, record " + decimalText(node) + ": nodo che nessun percorso raggiunge (innocuo per le "
+                    "ricerche; \"ripara\" ne recupera lo spazio)"});
+  }
+  in.target = platform::nativePath(systemCall([&] { return platform::linkTarget(in.index.path); }));
+  in.leftovers = leftoversBeside(in.target);
+  for (const std::string& leftover : in.leftovers) {
+    add(in.report, {Kind::kLeftoverFile, false, {}, 0, 0, {},
+                    "nuovo indice di una riparazione interrotta, rimasto accanto all'indice: " + leftover +
+                        " (\"ripara\" lo rimuove)"});
   }
   compareIndexSide(in);
   compareArchiveSide(in);
@@ -396,23 +481,27 @@ std::string timeStamp() {
   return text;
 }
 
-// A path beside `path` ending in `suffix` that names nothing yet.
-std::string unusedBeside(const std::string& path, const std::string& stamp, const std::string& suffix) {
-  std::string candidate = path + "." + stamp + suffix;
-  for (int n = 2; platform::pathKind(candidate) != platform::PathKind::kMissing; ++n) {
-    candidate = path + "." + stamp + "-" + std::to_string(n) + suffix;
+// Creates the first of "<path>.<stamp><suffix>", "<path>.<stamp>-2<suffix>",
+// ... that names nothing at all (not even a link), and opens it under
+// `handle`; its name. Never writes through a name that exists.
+std::string createBeside(const std::string& path, const std::string& stamp, std::string_view suffix,
+                         std::int16_t handle) {
+  for (int n = 1; n <= kNameTries; ++n) {
+    const std::string candidate = path + "." + stamp + (n == 1 ? "" : "-" + std::to_string(n)) + std::string(suffix);
+    if (systemCall([&] { return platform::createNewFile(handle, candidate); })) return candidate;
   }
-  return candidate;
+  throw CannotRun("nessun nome libero per un nuovo file accanto a " + path);
 }
 
-// Removes the temporary file unless it was renamed.
+// Closes file `number` and removes the temporary file unless it was renamed.
 class TemporaryFile {
  public:
-  explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+  TemporaryFile(double number, std::string path) : number_(number), path_(std::move(path)) {}
   ~TemporaryFile() {
     if (!kept_) {
+      CHIUDIFILE(number_);  // Windows removes no file that is open
       std::error_code ignored;
-      fs::remove(platform::nativePath(path_), ignored);
+      fs::remove(path_, ignored);
     }
   }
   TemporaryFile(const TemporaryFile&) = delete;
@@ -421,18 +510,34 @@ class TemporaryFile {
   void keep() { kept_ = true; }
 
  private:
+  double number_;
   std::string path_;
   bool kept_ = false;
 };
 
-std::string backUp(const FileOf& index, const std::string& stamp) {
-  std::string backup = unusedBeside(index.path, stamp, ".bak");
-  std::error_code error;
-  fs::copy_file(platform::nativePath(index.path), platform::nativePath(backup), error);
-  if (error) throw CannotRun("copia di sicurezza non riuscita: " + backup + ": " + error.message());
-  const std::int16_t handle = systemCall([&] { return platform::freeHandle(); });
-  systemCall([&] { platform::openFile(handle, backup, platform::OpenMode::kSharedRead); });
-  systemCall([&] { platform::syncFile(handle); });
+// Copies the index file `target`, open under `from`, to a new backup beside
+// it like it (owner, group, permissions), on the disk before it returns.
+std::string backUp(const std::string& target, std::int16_t from, const std::string& stamp) {
+  const std::int16_t handle = systemCall([] { return platform::freeHandle(); });
+  const std::string backup = createBeside(target, stamp, ".bak", handle);
+  try {
+    systemCall([&] {
+      platform::makeLike(handle, target);
+      std::string chunk(kCopyChunk, '\0');
+      for (std::uint64_t at = 0;;) {
+        const std::size_t read = platform::readAt(from, at, chunk.data(), chunk.size());
+        if (read > 0) platform::writeAt(handle, at, std::string_view(chunk.data(), read));
+        if (read < chunk.size()) break;
+        at += read;
+      }
+      platform::syncFile(handle);
+    });
+  } catch (const RuntimeFailure& failure) {
+    platform::closeHandle(handle);
+    std::error_code ignored;
+    fs::remove(backup, ignored);
+    throw CannotRun("copia di sicurezza non riuscita: " + backup + ": " + failure.description());
+  }
   platform::closeHandle(handle);
   return backup;
 }
@@ -454,16 +559,11 @@ std::vector<KeyChange> changesBetween(const IndexWalk& before, const std::vector
   return changes;
 }
 
-// Builds the new index at `temporary` under file number `work` from `codes`
-// (ascending) and checks it.
-void buildIndex(double work, const FileOf& index, const std::string& temporary,
-                const std::vector<std::pair<std::string, double>>& codes, KeptMessages& messages,
-                const Progress& progress) {
+// Builds the new index in the new, empty file open under file number `work`
+// from `codes` (ascending) and checks it.
+void buildIndex(double work, const FileOf& index, const std::vector<std::pair<std::string, double>>& codes,
+                KeptMessages& messages, const Progress& progress) {
   const int n = fileIndex(work);
-  DAMMINUMERO(work);
-  systemCall([&] {
-    platform::openFile(S().NUMEROFILE[n], temporary, platform::OpenMode::kSharedReadWrite);
-  });
   S().LUNGREC[n] = index.recordLength;
   S().BUFFERREC[n] = std::string(static_cast<std::size_t>(index.recordLength), ' ');
   initialiseOpenIndex(work);
@@ -521,19 +621,33 @@ void findInstallation(const std::string& archivesFolder) {
 
 Report verify(const Files& files, const Progress& progress) {
   return contained([&](KeptMessages&) {
-    Session session({files.index, files.archive});
-    return inspect(files, progress).report;
+    const bool semaphore = semaphoreReady(files, true);
+    Session session({files.index, files.archive}, semaphore);
+    Report report = inspect(files, progress).report;
+    if (!semaphore) {
+      add(report, {Kind::kWithoutSemaphore, false, {}, 0, 0, {},
+                   "cartella degli archivi in sola lettura e senza " + std::string(kSemaphoreFileName) +
+                       ": verifica eseguita senza il semaforo (nessun file \xE8 stato scritto)"});
+    }
+    return report;
   });
 }
 
 RepairResult repair(const Files& files, const Progress& progress) {
   return contained([&](KeptMessages& messages) {
     const double work = workNumber(files);
+    semaphoreReady(files, false);
     Session session({files.index, files.archive, work});
     Inspection in = inspect(files, progress);
     RepairResult result;
     result.before = in.report;
-    if (!in.report.damaged()) return result;
+    // No repair is running but this one (it holds the semaphore): what an
+    // earlier one left is of no use.
+    for (const std::string& leftover : in.leftovers) {
+      std::error_code error;
+      if (fs::remove(leftover, error)) result.removed.push_back(leftover);
+    }
+    if (!in.report.damaged() && in.walk.unreached.empty()) return result;
     for (const Finding& f : in.report.findings) {
       if (f.kind == Kind::kDuplicateCode || f.kind == Kind::kUnindexableCode) result.refused = true;
     }
@@ -545,14 +659,25 @@ RepairResult repair(const Files& files, const Progress& progress) {
     }
     std::sort(codes.begin(), codes.end());
 
+    // The new index is built beside the file the index is (where a link
+    // leads) and takes its place: the link, if any, stays.
     const std::string stamp = timeStamp();
-    TemporaryFile temporary(unusedBeside(in.index.path, stamp, ".tmp"));
-    buildIndex(work, in.index, temporary.path(), codes, messages, progress);
-    result.backup = backUp(in.index, stamp);
+    const int n = fileIndex(work);
+    DAMMINUMERO(work);
+    TemporaryFile temporary(work, createBeside(in.target, stamp, kTemporarySuffix, S().NUMEROFILE[n]));
+    try {
+      systemCall([&] { platform::makeLike(S().NUMEROFILE[n], in.target); });
+    } catch (const RuntimeFailure& failure) {
+      throw CannotRun("il nuovo indice non pu\xF2 avere il proprietario, il gruppo e i permessi di " + in.target +
+                      " (" + failure.description() + "): eseguire \"ripara\" come proprietario dell'indice o "
+                      "come amministratore. L'indice non \xE8 stato sostituito");
+    }
+    buildIndex(work, in.index, codes, messages, progress);
+    result.backup = backUp(in.target, S().NUMEROFILE[fileIndex(files.index)], stamp);
     // Both closed before the rename: Windows renames no file that is open.
     CHIUDIFILE(work);
     CHIUDIFILE(files.index);
-    systemCall([&] { platform::renameOver(temporary.path(), in.index.path); });
+    systemCall([&] { platform::renameOver(temporary.path(), in.target); });
     temporary.keep();
     result.replaced = true;
     result.changes = changesBetween(in.walk, codes);

@@ -18,7 +18,10 @@
 // it while another program of the suite holds it, and closes every file it
 // opened. A call never writes to the archive or to any file but the index it
 // replaces, the backup and the new index beside it (and creates the empty
-// semaphore file when it is absent, as every program of the suite does).
+// semaphore file when it is absent, as every program of the suite does, with
+// the owner, group and permission bits of the index). Where the folder
+// refuses that new file, verify, which only reads, runs without the
+// semaphore and says so (kWithoutSemaphore).
 // While a call runs, message boxes and the end of the program are taken over:
 // a failure of the record layer ends the call with CannotRun, never the
 // process.
@@ -56,6 +59,9 @@ enum class Kind {
   kUnindexableCode,   // a record in use whose code the index cannot hold (blank, or a byte of 252 or more)
   kNoCompanion,       // warning: records in use with no record in the companion file
   kPartialRecord,     // warning: the archive ends with an incomplete record
+  kUnreachedNode,     // warning: an index node that no path from the root reaches (its node in indexNode)
+  kLeftoverFile,      // warning: the new index of a repair that did not end, left beside the index
+  kWithoutSemaphore,  // warning: checked without the semaphore (a read-only folder without "WKSEMA.DAT")
 };
 
 struct Finding {
@@ -90,8 +96,9 @@ struct RepairResult {
   Report before;             // the findings the repair started from
   bool refused = false;      // duplicate or unindexable codes: nothing written
   bool replaced = false;     // a new index took the old one's place
-  std::string backup;        // the backup's path (a suite path), when replaced
+  std::string backup;        // the backup's path (a native path), when replaced
   std::vector<KeyChange> changes;
+  std::vector<std::string> removed;  // the leftovers of earlier repairs it removed
 
   // 0 when the index is sound now (replaced, or nothing to repair), 1 when refused.
   int exitStatus() const { return refused ? kExitDamaged : kExitClean; }
@@ -114,12 +121,20 @@ void findInstallation(const std::string& archivesFolder = {});
 
 Report verify(const Files& files = {}, const Progress& progress = {});
 
-// Repairs the index when verify finds damage: refuses, writing nothing, when
-// two records in use carry one code or a code cannot be indexed. Otherwise
-// copies the index to "<name>.<yyyymmdd-hhmmss>.bak" beside it, builds the new
-// index in a temporary file beside it (initialise, then insert every code in
-// use in ascending order), checks it, flushes it to the disk and renames it
-// over the old one.
+// Repairs the index when verify finds damage or nodes no path reaches:
+// refuses, writing nothing, when two records in use carry one code or a code
+// cannot be indexed. Otherwise copies the index to
+// "<name>.<yyyymmdd-hhmmss>.bak" beside it, builds the new index in the
+// temporary file "<name>.<yyyymmdd-hhmmss>.tmp" beside it (initialise, then
+// insert every code in use in ascending order), checks it, flushes it to the
+// disk and renames it over the old one. Both new files are created
+// exclusively (a name that exists, a link included, is passed over for
+// "-2", "-3" ...) and given the owner, group, permission bits and access
+// list of the index; a repair that cannot give them refuses with CannotRun.
+// An index that is a link is repaired where the link leads: the new index
+// is built beside that file and renamed over it, and the link stays. Every
+// run first removes the temporary files that repairs cut short left beside
+// the index (kLeftoverFile), and nothing else.
 RepairResult repair(const Files& files = {}, const Progress& progress = {});
 
 IndexWalk list(const Files& files = {});

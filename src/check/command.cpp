@@ -135,6 +135,7 @@ void printSummary(const Report& report, const Files& files, std::ostream& out) {
 
 void printRepair(const RepairResult& result, const Files& files, std::ostream& out) {
   printFindings(result.before, out);
+  for (const std::string& leftover : result.removed) out << "rimosso " << forConsole(leftover) << '\n';
   if (result.refused) {
     out << forConsole("Riparazione rifiutata: nessun file \xE8 stato modificato. Correggere prima l'archivio " +
                       decimalText(files.archive) + " (codici doppi o non indicizzabili, elencati sopra).\n");

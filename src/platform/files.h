@@ -98,6 +98,28 @@ std::uint64_t openFileLength(std::int16_t handle);
 // returns, or raises the system's refusal.
 void syncFile(std::int16_t handle);
 
+// Creates the file `suitePath` and opens it under `handle` for reading and
+// writing, only when nothing at all lies at that name: a file, a folder or a
+// link there (even a link that leads nowhere) gives false and opens nothing,
+// so that no file is ever written through a link planted at a new name.
+// Other refusals are the system's. Until makeLike, only its owner may read
+// or write it.
+bool createNewFile(std::int16_t handle, std::string_view suitePath);
+
+// Gives the open file `handle` the owner, group and permission bits of the
+// file at `modelSuitePath`, and its access control list where the file
+// system has one (none is no fault): a file made to replace or sit beside
+// that one serves the same users. When the owner or group cannot be given
+// (only the administrator may give a file away), the permission bits are
+// given all the same and the refusal raised. On Windows a new file takes
+// the folder's permissions, as the model did: nothing to do.
+void makeLike(std::int16_t handle, std::string_view modelSuitePath);
+
+// The path of the file that `suitePath` names, every link on the way
+// followed (a native path); `suitePath` itself when it is no link (always on
+// Windows).
+std::string linkTarget(std::string_view suitePath);
+
 // Closes the handle; a handle not open is left alone.
 void closeHandle(std::int16_t handle);
 

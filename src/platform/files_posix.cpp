@@ -4,6 +4,9 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -366,6 +369,61 @@ std::uint64_t openFileLength(std::int16_t handle) {
 
 void syncFile(std::int16_t handle) {
   if (::fsync(descriptorOf(handle)) != 0) raiseSystemError(kindOf(errno), std::to_string(handle));
+}
+
+bool createNewFile(std::int16_t handle, std::string_view suitePath) {
+  if (handle < 1 || handle > kMaxHandle) raiseSystemError(Kind::kBadHandle, std::to_string(handle));
+  if (isOpen(handle)) raiseSystemError(Kind::kHandleInUse, suitePath);
+  // O_EXCL refuses any name that exists, a link included (never followed);
+  // O_NOFOLLOW says so again for systems that would not.
+  int fd = ::open(nativePath(suitePath).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    if (errno == EEXIST || errno == ELOOP) return false;
+    raiseErrno(errno, suitePath);
+  }
+  descriptors()[static_cast<std::size_t>(handle)] = fd;
+  return true;
+}
+
+void makeLike(std::int16_t handle, std::string_view modelSuitePath) {
+  const int fd = descriptorOf(handle);
+  const std::string model = nativePath(modelSuitePath);
+  struct stat st {};
+  if (::stat(model.c_str(), &st) != 0) raiseErrno(errno, modelSuitePath);
+  // The owner first: giving a file away clears its set-id bits, which the
+  // permission bits then put back.
+  const int owned = ::fchown(fd, st.st_uid, st.st_gid);
+  const int ownError = errno;
+  if (::fchmod(fd, st.st_mode & 07777) != 0) raiseErrno(errno, modelSuitePath);
+#ifdef __linux__
+  // The access control list lies in an extended attribute; a file system
+  // without them, or a model without a list, leaves the bits alone.
+  constexpr const char* kAcl = "system.posix_acl_access";
+  std::string acl(256, '\0');
+  ssize_t size = ::getxattr(model.c_str(), kAcl, acl.data(), acl.size());
+  if (size < 0 && errno == ERANGE) {
+    size = ::getxattr(model.c_str(), kAcl, nullptr, 0);
+    if (size > 0) {
+      acl.resize(static_cast<std::size_t>(size));
+      size = ::getxattr(model.c_str(), kAcl, acl.data(), acl.size());
+    }
+  }
+  if (size > 0 && ::fsetxattr(fd, kAcl, acl.data(), static_cast<std::size_t>(size), 0) != 0 && errno != ENOTSUP) {
+    raiseErrno(errno, modelSuitePath);
+  }
+#endif
+  if (owned != 0) raiseErrno(ownError, modelSuitePath);
+}
+
+std::string linkTarget(std::string_view suitePath) {
+  const std::string native = nativePath(suitePath);
+  struct stat st {};
+  if (::lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::string(suitePath);
+  char* resolved = ::realpath(native.c_str(), nullptr);
+  if (resolved == nullptr) raiseErrno(errno, suitePath);
+  std::string target(resolved);
+  std::free(resolved);
+  return target;
 }
 
 void closeHandle(std::int16_t handle) {

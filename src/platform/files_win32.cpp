@@ -287,6 +287,26 @@ void syncFile(std::int16_t handle) {
   raiseLastError(std::to_string(handle));
 }
 
+bool createNewFile(std::int16_t handle, std::string_view suitePath) {
+  if (handle < 1 || handle > kMaxHandle) raiseSystemError(Kind::kBadHandle, std::to_string(handle));
+  if (isOpen(handle)) raiseSystemError(Kind::kHandleInUse, suitePath);
+  // CREATE_NEW refuses any name that exists; a reparse point (a link) at
+  // the name is not followed.
+  HANDLE h = CreateFileA(nativePath(suitePath).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return false;
+    raiseSystemError(kindOf(error), suitePath);
+  }
+  handles()[static_cast<std::size_t>(handle)] = h;
+  return true;
+}
+
+void makeLike(std::int16_t handle, std::string_view) { (void)handleOf(handle); }
+
+std::string linkTarget(std::string_view suitePath) { return std::string(suitePath); }
+
 void closeHandle(std::int16_t handle) {
   if (!isOpen(handle)) return;
   CloseHandle(handles()[static_cast<std::size_t>(handle)]);

@@ -806,6 +806,9 @@ class IndexChecker {
     if (!root) return std::move(walk_);
     checkEntries(*root);
     for (int entry = 1; entry <= root->used; ++entry) visitChild(*root, entry, kBranchLevel);
+    for (std::size_t r = 1; r < visited_.size(); ++r) {
+      if (!visited_[r]) walk_.unreached.push_back(static_cast<double>(r));
+    }
     return std::move(walk_);
   }
 
@@ -962,10 +965,10 @@ IndexWalk walkIndex(double number) {
   int slot = toInt16(number);
   std::optional<std::size_t> keyLength = keyLengthOf(S().LUNGREC[slot]);
   if (!keyLength) {
-    return {{{0, 0, "lunghezza del record " + decimalText(S().LUNGREC[slot]) + " non adatta a un indice"}}, {}};
+    return {{{0, 0, "lunghezza del record " + decimalText(S().LUNGREC[slot]) + " non adatta a un indice"}}, {}, {}};
   }
   IndexFile index(number, *keyLength, indexLength(number));
-  if (index.records() < kRootRecord) return {{{0, 0, "file pi\xF9 corto di un nodo"}}, {}};
+  if (index.records() < kRootRecord) return {{{0, 0, "file pi\xF9 corto di un nodo"}}, {}, {}};
   return IndexChecker(index, number, index.records()).run();
 }
 

@@ -62,10 +62,14 @@ struct IndexEntry {
 // ones checkIndex gives as text) and every leaf entry whose node could be
 // read, with a six-digit number, in the order the walk reached them (key
 // order when the index is sound). Writes nothing; a damaged node is a fault,
-// never a failure.
+// never a failure. Besides, the nodes after the root that no path from the
+// root reaches, ascending: no fault (a deletion leaves the nodes it empties
+// so, a split cut short leaves its new node so), but room a rebuild gives
+// back; empty when the root cannot be read.
 struct IndexWalk {
   std::vector<IndexFault> faults;
   std::vector<IndexEntry> entries;
+  std::vector<double> unreached;
 };
 IndexWalk walkIndex(double number);
 

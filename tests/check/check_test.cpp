@@ -6,12 +6,16 @@
 // 2 of the employee archive (DIPEND.DAT) is a free slot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -20,6 +24,13 @@
 #include "core/state.h"
 #include "records/semaphore.h"
 #include "sample/sample_installation.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
 
 namespace vt::check {
 namespace {
@@ -79,6 +90,18 @@ class Installation {
     return all;
   }
 
+  // Runs the vtmerv-check program itself on the installation; its exit status.
+  int runProgram(const std::string& args) const {
+    std::string command = "\"" VTMERV_CHECK_EXE "\" " + args + " --archivi \"" + archives().string() + "\" > \"" +
+                          (root_ / "output").string() + "\" 2>&1";
+#ifdef _WIN32
+    return std::system(("\"" + command + "\"").c_str());  // cmd.exe takes off the outer quotes
+#else
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  }
+
   int run(std::vector<std::string> args, std::string* err = nullptr) const {
     args.insert(args.end(), {"--archivi", archives().string()});
     std::ostringstream out, errors;
@@ -98,6 +121,7 @@ struct DamageCase {
   double node;
   int entry;
   std::vector<double> records;
+  bool damaging = true;  // false: a warning
 };
 
 TEST(Check, VerificaNamesEachDamageAndRiparaLeavesACleanInstallation) {
@@ -124,6 +148,8 @@ TEST(Check, VerificaNamesEachDamageAndRiparaLeavesACleanInstallation) {
        Kind::kIndexStructure, 2, 1, {}},
       {"index shorter than a node", [](auto& i) { i.cutIndex(kNode - 1); }, Kind::kIndexStructure, 0, 0, {}},
       {"empty index with employees", [](auto& i) { i.cutIndex(0); }, Kind::kMissingFromIndex, 0, 0, {4}},
+      {"node no path reaches", [](auto& i) { i.patch(i.index(), 3 * kNode, bytesOf(i.index()).substr(2 * kNode)); },
+       Kind::kUnreachedNode, 4, 0, {}, false},
   };
   for (const DamageCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -134,10 +160,10 @@ TEST(Check, VerificaNamesEachDamageAndRiparaLeavesACleanInstallation) {
     bool named = false;
     for (const Finding& f : report.findings) {
       named = named || (f.kind == c.kind && f.indexNode == c.node && f.indexEntry == c.entry &&
-                        f.archiveRecords == c.records && f.damage);
+                        f.archiveRecords == c.records && f.damage == c.damaging);
     }
     EXPECT_TRUE(named);
-    EXPECT_EQ(install.run({"verifica"}), kExitDamaged);
+    EXPECT_EQ(install.run({"verifica"}), c.damaging ? kExitDamaged : kExitClean);
 
     const std::map<std::string, std::string> damaged = install.files();
     ASSERT_EQ(install.run({"ripara"}), kExitClean);
@@ -157,20 +183,47 @@ TEST(Check, VerificaNamesEachDamageAndRiparaLeavesACleanInstallation) {
   }
 }
 
-TEST(Check, RiparaRefusesDuplicateCodesWritingNothing) {
-  Installation install;
-  install.patch(install.employees(), 3 * kEmployee + kCodeOffset, "0010010001");
-  findInstallation(install.archives().string());
-  RepairResult result = repair();
-  EXPECT_TRUE(result.refused);
-  bool named = false;
-  for (const Finding& f : result.before.findings) {
-    named = named || (f.kind == Kind::kDuplicateCode && f.archiveRecords == std::vector<double>{1, 4});
+// The program's exit status, command after command, on a sound installation
+// and damaged ones; a refused repair names the codes and changes no file.
+TEST(Check, EveryCommandsExitStatusThroughTheProgram) {
+  struct Case {
+    const char* name;
+    std::function<void(const Installation&)> damage;
+    std::vector<std::pair<std::string, int>> runs;  // arguments and exit status, in turn
+    std::optional<Kind> refusal = {};               // what ripara refuses for, and its records
+    std::vector<double> records = {};
+  };
+  auto code = [](std::string c) {
+    return [c](const Installation& i) { i.patch(i.employees(), 3 * kEmployee + kCodeOffset, c); };
+  };
+  const std::vector<Case> cases = {
+      {"sound", [](auto&) {},
+       {{"verifica", 0}, {"elenco", 0}, {"ripara", 0}, {"verifica --indice 30 --archivio 202", 1}, {"controlla", 2},
+        {"verifica --indice 0 --archivio 2", 2}, {"verifica --archivio", 2}}},
+      {"keys out of order", [](auto& i) { i.patchEntry(3, 1, "0040010001" "3" "000005"); },
+       {{"", 1}, {"elenco", 1}, {"elenco --indice 30 --archivio 202", 0}, {"ripara", 0}, {"elenco", 0},
+        {"verifica", 0}}},
+      {"duplicate codes", code("0010010001"), {{"verifica", 1}, {"elenco", 0}, {"ripara", 1}},
+       Kind::kDuplicateCode, {1, 4}},
+      {"blank code", code("          "), {{"verifica", 1}, {"ripara", 1}}, Kind::kUnindexableCode, {4}},
+      {"code with a byte of 252", code("003001000\xFC"), {{"verifica", 1}, {"ripara", 1}}, Kind::kUnindexableCode, {4}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Installation install;
+    c.damage(install);
+    std::map<std::string, std::string> before;
+    for (const auto& [args, status] : c.runs) {
+      EXPECT_EQ(install.runProgram(args), status) << args;
+      if (before.empty()) before = install.files();  // with the semaphore file the first run made
+    }
+    if (!c.refusal) continue;
+    EXPECT_TRUE(install.files() == before);
+    findInstallation(install.archives().string());
+    const Report report = verify();
+    EXPECT_TRUE(std::any_of(report.findings.begin(), report.findings.end(),
+                            [&](const Finding& f) { return f.kind == *c.refusal && f.archiveRecords == c.records; }));
   }
-  EXPECT_TRUE(named);
-  const std::map<std::string, std::string> before = install.files();
-  EXPECT_EQ(install.run({"ripara"}), kExitDamaged);
-  EXPECT_TRUE(install.files() == before);
 }
 
 TEST(Check, ExitTwoWithAMessageWhenItCannotRun) {
@@ -211,6 +264,113 @@ TEST(Check, RiparaWaitsWhileAnotherProcessHoldsTheSemaphore) {
   EXPECT_EQ(install.files().size(), files + 1);
   EXPECT_FALSE(bytesOf(install.index()) == damaged);
 }
+
+TEST(Check, RiparaRemovesOnlyTheLeftoversOfItsOwnRepairs) {
+  Installation install;
+  const std::vector<std::string> own = {"DIPEND.IDX.20250102-030405.tmp", "DIPEND.IDX.20250102-030405-2.tmp"};
+  const std::vector<std::string> others = {"DIPEND.IDX.20250102-030405.tmp.old", "DIPEND.IDX.2025-030405.tmp",
+                                           "DIPEND29.IDX.20250102-030405.tmp", "DIPEND.IDX.20250102-030405-x.tmp"};
+  for (const auto& names : {own, others}) {
+    for (const std::string& name : names) std::ofstream(install.archives() / name) << "x";
+  }
+  findInstallation(install.archives().string());
+  std::size_t named = 0;
+  for (const Finding& f : verify().findings) {
+    for (const std::string& name : own) {
+      named += f.kind == Kind::kLeftoverFile && !f.damage && f.text.find(name) != std::string::npos;
+    }
+  }
+  EXPECT_EQ(named, own.size());
+  EXPECT_EQ(install.run({"ripara"}), kExitClean);
+  for (const std::string& name : own) EXPECT_FALSE(fs::exists(install.archives() / name)) << name;
+  for (const std::string& name : others) EXPECT_TRUE(fs::exists(install.archives() / name)) << name;
+}
+
+#ifndef _WIN32
+// The files ripara and verifica make serve the users the index serves.
+TEST(Check, NewFilesTakeTheIndexsOwnerGroupPermissionsAndAccessList) {
+  if (geteuid() != 0) GTEST_SKIP() << "giving files to another user needs root";
+  Installation install;
+  constexpr uid_t kUser = 4242;
+  constexpr gid_t kGroup = 4343;
+  ASSERT_EQ(::chown(install.index().c_str(), kUser, kGroup), 0);
+  ASSERT_EQ(::chmod(install.index().c_str(), 0640), 0);
+  // The owner reads and writes, user 4242 and the group read, others nothing.
+  const std::string acl("\x02\0\0\0" "\x01\0\x06\0\xFF\xFF\xFF\xFF" "\x02\0\x04\0\x92\x10\0\0"
+                        "\x04\0\x04\0\xFF\xFF\xFF\xFF" "\x10\0\x04\0\xFF\xFF\xFF\xFF" "\x20\0\0\0\xFF\xFF\xFF\xFF", 44);
+  const char* kAcl = "system.posix_acl_access";
+  const bool withAcl = ::setxattr(install.index().c_str(), kAcl, acl.data(), acl.size(), 0) == 0;
+  install.patchEntry(3, 2, "0010010002" "3" "000009");
+  EXPECT_EQ(install.run({"verifica"}), kExitDamaged);  // makes the semaphore file
+  ASSERT_EQ(install.run({"ripara"}), kExitClean);
+  std::size_t made = 0;
+  for (const auto& f : fs::directory_iterator(install.archives())) {
+    const std::string name = f.path().filename().string();
+    if (name.rfind("DIPEND.IDX", 0) != 0 && name != "WKSEMA.DAT") continue;
+    ++made;
+    struct stat st {};
+    ASSERT_EQ(::stat(f.path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kUser) << name;
+    EXPECT_EQ(st.st_gid, kGroup) << name;
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
+    std::string got(acl.size(), '\0');
+    if (withAcl) {
+      EXPECT_TRUE(::getxattr(f.path().c_str(), kAcl, got.data(), got.size()) == 44 && got == acl) << name;
+    }
+  }
+  EXPECT_EQ(made, 3u);  // the index, its backup, the semaphore
+  EXPECT_TRUE(withAcl || errno == ENOTSUP);
+}
+
+TEST(Check, RiparaWritesThroughNoLinkAndRepairsWhereALinkedIndexLeads) {
+  Installation install;
+  install.patchEntry(3, 2, "0010010002" "3" "000009");
+  // A link that leads nowhere at every name a repair may give its new files
+  // in the coming seconds: none is followed.
+  const fs::path elsewhere = install.archives().parent_path() / "altrove";
+  fs::create_directory(elsewhere);
+  for (std::time_t t = std::time(nullptr), last = t + 30; t < last; ++t) {
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&t));
+    for (const std::string suffix : {".tmp", ".bak"}) {
+      fs::create_symlink(elsewhere / (stamp + suffix), install.index().string() + "." + stamp + suffix);
+    }
+  }
+  ASSERT_EQ(install.run({"ripara"}), kExitClean);
+  EXPECT_TRUE(fs::is_empty(elsewhere));
+  EXPECT_FALSE(fs::is_symlink(install.index()));
+  EXPECT_EQ(install.run({"verifica"}), kExitClean);
+
+  // An index that is a link: the file it leads to is repaired, the link stays.
+  const fs::path real = elsewhere / "DIPEND.VERO";
+  fs::rename(install.index(), real);
+  fs::create_symlink(real, install.index());
+  install.patchEntry(3, 2, "0010010002" "3" "000009");
+  ASSERT_EQ(install.run({"ripara"}), kExitClean);
+  EXPECT_TRUE(fs::is_symlink(install.index()));
+  EXPECT_EQ(install.run({"verifica"}), kExitClean);
+  EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 2);  // and its backup
+}
+
+// A folder the user may only read, without the semaphore file: verifica
+// checks all the same, and says that it ran without the semaphore.
+TEST(Check, VerificaInAReadOnlyFolderChecksWithoutTheSemaphoreAndSaysSo) {
+  Installation install;
+  fs::permissions(install.archives(), fs::perms::owner_write, fs::perm_options::remove);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(4343) != 0 || setuid(4242) != 0)) _exit(90);  // root writes anywhere
+    std::ostringstream out, err;
+    const int status = runCommand({"verifica", "--archivi", install.archives().string()}, out, err, false);
+    _exit(status == kExitClean && out.str().find("senza il semaforo") != std::string::npos ? 0 : 10 + status);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  fs::permissions(install.archives(), fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(status, 0);
+  EXPECT_FALSE(fs::exists(install.archives() / kSemaphoreFileName));
+}
+#endif
 
 }  // namespace
 }  // namespace vt::check
