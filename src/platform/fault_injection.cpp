@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "platform/system_error.h"
 
@@ -13,6 +14,9 @@ struct Armed {
   Mode mode = Mode::kNone;
   std::uint64_t at = 0;
   std::uint64_t count = 0;
+  std::uint64_t syncAt = 0;
+  std::uint64_t syncCount = 0;
+  Watcher watcher;
 };
 
 Armed& armed() {
@@ -22,13 +26,26 @@ Armed& armed() {
 
 }  // namespace
 
-void arm(Mode mode, std::uint64_t n) { armed() = Armed{mode, n, 0}; }
+void arm(Mode mode, std::uint64_t n) {
+  Armed& a = armed();
+  a.mode = mode;
+  a.at = n;
+  a.count = 0;
+}
+
+void armSyncFailure(std::uint64_t n) {
+  armed().syncAt = n;
+  armed().syncCount = 0;
+}
+
+void watch(Watcher watcher) { armed().watcher = std::move(watcher); }
 
 std::uint64_t writesSinceArmed() { return armed().count; }
 
-WritePoint::WritePoint() {
+WritePoint::WritePoint(std::int16_t handle) {
   Armed& a = armed();
   ++a.count;
+  if (a.watcher) a.watcher(Event::kWrite, handle);
   if (a.mode == Mode::kNone || a.count != a.at) return;
   // What the file layer raises for a device that refuses a write.
   if (a.mode == Mode::kFail) raiseSystemError(SystemErrorKind::kDeviceError, "scrittura " + std::to_string(a.count));
@@ -38,6 +55,19 @@ WritePoint::WritePoint() {
 
 WritePoint::~WritePoint() {
   if (endAfter_ && std::uncaught_exceptions() == exceptions_) std::_Exit(kEndedStatus);
+}
+
+}  // namespace vt::platform::fault
+
+namespace vt::platform::fault {
+
+void syncPoint(std::int16_t handle) {
+  Armed& a = armed();
+  ++a.syncCount;
+  if (a.watcher) a.watcher(Event::kSync, handle);
+  if (a.syncAt != 0 && a.syncCount == a.syncAt) {
+    raiseSystemError(SystemErrorKind::kDeviceError, "sincronizzazione " + std::to_string(a.syncCount));
+  }
 }
 
 }  // namespace vt::platform::fault

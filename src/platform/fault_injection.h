@@ -5,12 +5,17 @@
 // a kill would (no destructor, no flush of anything the program holds; the
 // system releases its files and locks).
 //
+// The same seam counts the flushes made through syncFile: the n-th can be
+// made to fail as the device refusing it, and a test may watch every write
+// and flush with the handle it goes to, to see the order they reach the disk.
+//
 // Only a test program arms it: the installed program never does, and nothing
 // of its interface (no option, no environment variable) reaches it. Unarmed,
 // a write costs one comparison more.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace vt::platform::fault {
 
@@ -30,13 +35,25 @@ void arm(Mode mode, std::uint64_t n);
 // The writes made through writeAt since the seam was last armed.
 std::uint64_t writesSinceArmed();
 
-// Made by writeAt around each write, as its first statement: counts the
-// write, raises the injected I/O error when it is write n of kFail, and ends
-// the process as it goes out of scope after write n of kEndProcess (unless
-// the write failed).
+// Arms the seam for flush `n` (1 = the next) to fail as an I/O error of the
+// device, and restarts the count of flushes; 0 disarms it.
+void armSyncFailure(std::uint64_t n);
+
+// What a watcher is told of, before it is made: a write or a flush through
+// `handle`.
+enum class Event { kWrite, kSync };
+using Watcher = std::function<void(Event, std::int16_t handle)>;
+
+// Installs `watcher` (an empty one removes it).
+void watch(Watcher watcher);
+
+// Made by writeAt around each write to `handle`, as its first statement:
+// counts the write, tells the watcher, raises the injected I/O error when it
+// is write n of kFail, and ends the process as it goes out of scope after
+// write n of kEndProcess (unless the write failed).
 class WritePoint {
  public:
-  WritePoint();
+  explicit WritePoint(std::int16_t handle);
   ~WritePoint();
   WritePoint(const WritePoint&) = delete;
   WritePoint& operator=(const WritePoint&) = delete;
@@ -45,5 +62,10 @@ class WritePoint {
   bool endAfter_ = false;
   int exceptions_ = 0;
 };
+
+// Called by syncFile as its first statement: counts the flush of `handle`,
+// tells the watcher, and raises the injected I/O error when it is the armed
+// one.
+void syncPoint(std::int16_t handle);
 
 }  // namespace vt::platform::fault

@@ -334,7 +334,7 @@ void writeWhole(std::int16_t handle, int fd, std::uint64_t offset, std::string_v
 }  // namespace
 
 void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) {
-  const fault::WritePoint writePoint;
+  const fault::WritePoint writePoint(handle);
   int fd = descriptorOf(handle);
   // What the file held where the bytes go, to put back if the write fails
   // part way: a record is written whole or not at all. The room for it is
@@ -357,7 +357,7 @@ void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view byt
     writeAt(handle, offset, bytes);
     return;
   }
-  const fault::WritePoint writePoint;
+  const fault::WritePoint writePoint(handle);
   writeWhole(handle, descriptorOf(handle), offset, bytes, held, offset + bytes.size());
 }
 
@@ -368,6 +368,7 @@ std::uint64_t openFileLength(std::int16_t handle) {
 }
 
 void syncFile(std::int16_t handle) {
+  fault::syncPoint(handle);
   if (::fsync(descriptorOf(handle)) != 0) raiseSystemError(kindOf(errno), std::to_string(handle));
 }
 

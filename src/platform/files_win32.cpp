@@ -231,7 +231,7 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
 }
 
 void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) {
-  const fault::WritePoint writePoint;
+  const fault::WritePoint writePoint(handle);
   HANDLE h = handleOf(handle);
   // What the file held where the bytes go, to put back if the write fails
   // part way: a record is written whole or not at all.
@@ -253,7 +253,7 @@ void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view byt
     writeAt(handle, offset, bytes);
     return;
   }
-  const fault::WritePoint writePoint;
+  const fault::WritePoint writePoint(handle);
   HANDLE h = handleOf(handle);
   std::size_t done = 0;
   if (!writeAll(h, offset, bytes, done)) {
@@ -271,6 +271,7 @@ std::uint64_t openFileLength(std::int16_t handle) {
 }
 
 void syncFile(std::int16_t handle) {
+  fault::syncPoint(handle);
   HANDLE h = handleOf(handle);
   if (FlushFileBuffers(h)) return;
   // A handle open for reading only cannot flush: flush through one that writes.

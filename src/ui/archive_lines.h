@@ -42,7 +42,8 @@ inline constexpr int kFirstStandardFile = 201;
 inline constexpr int kLastStandardFile = 206;
 
 // The decorative strip under the heading of both windows: 13 characters of
-// code 223 (Windows-1252).
+// code 223, which the suite's screen fonts (OEM code page) draw as the upper
+// half block; the views show it so (in Windows-1252 it would read as a sharp s).
 inline constexpr std::size_t kStripLength = 13;
 inline constexpr char kStripCharacter = '\xDF';
 std::string decorativeStrip();

@@ -128,16 +128,21 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
           // The employee record is written last: until it is there, the new
           // index entry points past the end of the archive, which the index
           // check reports, so an interrupted copy never passes for a whole one.
+          // The index and the companion record are on disk before it is
+          // written, so that no crash of the system, whatever the disk puts
+          // down first, leaves the employee record without them.
           fillBuffer(kUserEmployeeFile, copy);
           fillBuffer(kCompanionFile, companionRecord(s.BUFFERREC[kUserEmployeeFile],
                                                      static_cast<std::size_t>(s.LUNGREC[kCompanionFile])));
           SCRIVIREC(kCompanionFile, appended);
+          flushWrittenRecords();
           SCRIVIREC(kUserEmployeeFile, appended);
           code = newCode;
         }
 
         // Other programs see the copy once the semaphore is released: it is
-        // on disk by then.
+        // on disk by then. A flush the device refuses goes to the trap, which
+        // shows it and ends the program: the copy is never reported done.
         flushWrittenRecords();
         CHIUDISEMA();
         closeCopyFiles();

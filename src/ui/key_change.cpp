@@ -19,8 +19,8 @@ void setParam(int entry, int value) { S().TABPARAM[entry] = static_cast<std::int
 
 std::string& keyString() { return S().TABTESTI[kKeyEntry]; }
 
-// A part of the key from the digits a box or a list item shows: its numeric
-// value (blanks inside are skipped), right-aligned and zero-padded.
+// A part of the key from the digits a list item begins with: its numeric
+// value, right-aligned and zero-padded.
 std::string keyPart(const std::string& shown, std::size_t width) {
   return zeroPad(decimalText(VAL(shown)), width);
 }
@@ -275,8 +275,22 @@ void Codnuo::pickCompany() {
 
 void Codnuo::confirm() {
   if (isClosed()) return;
-  keyString() = keyPart(box(0).text, kCompanyWidth) + keyPart(box(1).text, kSubCompanyWidth) +
-                keyPart(box(2).text, kEmployeeWidth);
+  // The key is the code the boxes show: each box's trimmed text after zeros,
+  // its right-most characters. A box with a blank between its digits (one
+  // rubbed out in the middle) shows no code a numeric box of the suite could
+  // ever find again: the operator hears a beep and the window stays open.
+  const std::size_t widths[kBoxes] = {kCompanyWidth, kSubCompanyWidth, kEmployeeWidth};
+  std::string key;
+  for (int i = 0; i < kBoxes; ++i) {
+    const std::string shown = TRIM(box(i).text);
+    if (shown.find(' ') != std::string::npos) {
+      dialogs().beep();
+      return;
+    }
+    const std::size_t width = widths[i];
+    key += RIGHT(std::string(width, '0') + shown, width);
+  }
+  keyString() = key;
   lookupList_.close();
   close();
 }

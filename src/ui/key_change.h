@@ -134,7 +134,8 @@ class Codnuo : public WindowPresenter {
   void listDoubleClick();
   // A click on label ET(i).
   void labelClicked(int i);
-  // "&Conferma": the key as the boxes show it, with no check.
+  // "&Conferma": the key as the boxes show it, with no check; a box with a
+  // blank between its digits is refused with a beep, the window left open.
   void confirm();
   // "&Uscita": no key.
   void quit();

@@ -71,5 +71,24 @@ TEST_F(KeyChange, TheCheckModeSaysAfterWhichBoxTheCheckRuns) {
   }
 }
 
+TEST_F(KeyChange, ConfermaKeepsTheCodeTheBoxesShow_AndRefusesOneWithABlankInside) {
+  // Typed into the company and employee boxes (8: Backspace); the key, "" for refused.
+  const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+      {"12", "34", "34   ", "0120000034"}, {"9", "1234\b", "12 4 ", ""}, {"123\b", "5", "5    ", ""}};
+  for (const auto& [company, employee, shown, key] : cases) {
+    Codnuo w;
+    w.load();
+    for (char c : std::string(company)) w.boxCharacter(0, c);
+    w.boxFocused(2);
+    for (char c : std::string(employee)) w.boxCharacter(2, c);
+    ASSERT_EQ(w.box(2).text, shown);
+    const int beeps = dialogs.beeps();
+    w.confirm();
+    EXPECT_EQ(w.isClosed(), *key != 0) << employee;
+    EXPECT_EQ(dialogs.beeps(), beeps + (*key == 0 ? 1 : 0)) << employee;
+    EXPECT_EQ(w.key(), *key != 0 ? key : "0000000000") << employee;
+  }
+}
+
 }  // namespace
 }  // namespace vt

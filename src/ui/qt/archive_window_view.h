@@ -88,7 +88,11 @@ class ArchiveWindowView : public PresenterView {
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makeHeading(Presenter::kHeading, this), 0, Qt::AlignHCenter);
-    layout->addWidget(makeLabel(decorativeStrip(), this), 0, Qt::AlignHCenter);
+    // The strip's 13 characters drawn as the suite's screen fonts drew them:
+    // a row of upper half blocks, not the sharp s they read as in Windows-1252.
+    auto* strip = new QLabel(fromOemPage(decorativeStrip()), this);
+    strip->setObjectName("decorativeStrip");
+    layout->addWidget(strip, 0, Qt::AlignHCenter);
     layout->addWidget(archiveBox);
     layout->addLayout(listsBox, 1);
     layout->addWidget(line);

@@ -13,9 +13,13 @@
 #include "temp_install.h"
 #include "ui/choice_window.h"
 #include "ui/copy_window.h"
+#include "ui/browser.h"
+#include "ui/lookup_list.h"
+#include "ui/qt/browser_view.h"
 #include "ui/qt/choice_view.h"
 #include "ui/qt/copy_window_view.h"
 #include "ui/qt/key_change_view.h"
+#include "ui/qt/lookup_list_view.h"
 #include "ui/qt/qt_dialogs.h"
 #include "util/text.h"
 
@@ -48,7 +52,7 @@ struct CopyWindow {
 struct KeyChange {
   explicit KeyChange(testing::TempFolder& folder) {
     S().PERARK = "C:\\ARCHIVI";
-    folder.write("drives/C/ARCHIVI/WKBASE.DAT", testing::baseTable({{1, {"WKDITTE.DAT", 40}}}));
+    folder.write("drives/C/ARCHIVI/WKBASE.DAT", testing::baseTable({{1, {"WKDITTE.DAT", 40}}, {201, {"WKDITTE.DAT", 40}}}));
     folder.write("drives/C/ARCHIVI/WKDITTE.DAT", fitRight("00001A", 40) + fitRight("00002B", 40) + fitRight("00003C", 40));
     FAIOPEN(1);
   }
@@ -64,28 +68,52 @@ class OperatorKeysTest : public QObject {
  private slots:
   void init() { folder_.emplace(), dialogs_.emplace(); }
 
-  void everyListMarksThePresentersSelection_AndTheMovingKeysSelectWhereTheyLand() {
+  void everyListMarksThePresentersSelection_AndTheMovingKeysStopAtItsEnds() {
+    KeyChange keyChange(*folder_);  // its three companies are the browser's standard archive too
+    const std::int16_t layout[][2] = {{1, 201}, {2, 3}, {3, 3}, {4, 6}, {5, 30}};
+    for (const auto& [entry, value] : layout) S().TABPARAM[entry] = value;
+    FAIOPEN(201);
     Scelta menu;
     S().ELENCOSCELTE = "A*B*C";
-    std::unique_ptr<QDialog> menuView = qt::makeChoiceView(menu);
     CopyWindow copy;
-    KeyChange keyChange(*folder_);
-    const std::tuple<QDialog*, WindowPresenter*, const char*, std::function<int()>, int> cases[] = {
-        {menuView.get(), &menu, "lstElenco", [&] { return menu.selected() ? static_cast<int>(*menu.selected()) : -1; }, 0},
-        {copy.view.get(), &copy.presenter, "chosenList", [&] { return copy.presenter.selected(0); }, -1},
-        {keyChange.view.get(), &keyChange.presenter, "R1", [&] { return keyChange.presenter.selectedCompany(); }, -1}};
-    const std::pair<Qt::Key, int> moves[] = {{Qt::Key_Home, 0},   {Qt::Key_End, 2},  {Qt::Key_Up, 1},
-                                             {Qt::Key_PageUp, 0}, {Qt::Key_Down, 1}, {Qt::Key_PageDown, 2}};
-    for (const auto& [view, presenter, name, selected, atStart] : cases) {
-      QVERIFY(shown(*view, *presenter));
-      auto* list = view->findChild<QListWidget*>(name);
-      // Shift+Tab from the company box reaches the companies list; the other lists have the focus.
-      if (view == keyChange.view.get()) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-      QCOMPARE(QApplication::focusWidget(), list);
-      QCOMPARE(QPoint(selected(), marked(list)), QPoint(atStart, atStart));
+    Filestan browser(copy.presenter);
+    Lista lookup;
+    const std::unique_ptr<QDialog> menuView = qt::makeChoiceView(menu), browserView = qt::makeBrowserView(browser),
+                                   lookupView = qt::makeLookupListView(lookup);
+    struct List {
+      QDialog* view;
+      WindowPresenter* presenter;
+      const char* name;
+      std::function<int()> selected;
+      std::function<void()> fill;  // after the window loads
+      int lines;
+      int atStart;
+    };
+    const List lists[] = {
+        {menuView.get(), &menu, "lstElenco", [&] { return menu.selected() ? static_cast<int>(*menu.selected()) : -1; }, {}, 3, 0},
+        {browserView.get(), &browser, "standardList", [&] { return browser.selected(0); }, {}, 3, 0},
+        {browserView.get(), &browser, "chosenList", [&] { return browser.selected(1); }, [&] { browser.SCEGLITUTTI(); }, 3, -1},
+        {copy.view.get(), &copy.presenter, "chosenList", [&] { return copy.presenter.selected(0); }, {}, 3, -1},
+        {copy.view.get(), &copy.presenter, "userList", [&] { return copy.presenter.selected(1); },
+         [&] { for (const char* line : {"1", "2", "3"}) copy.presenter.addUserLine(line); }, 3, -1},
+        {keyChange.view.get(), &keyChange.presenter, "R1", [&] { return keyChange.presenter.selectedCompany(); }, {}, 3, -1},
+        {lookupView.get(), &lookup, "R", [&] { return lookup.selected(); }, {}, 0, -1}};
+    // Each key and the line it lands on; Key_unknown clears the selection.
+    constexpr int kLast = 9;
+    const std::pair<Qt::Key, int> moves[] = {
+        {Qt::Key_unknown, -1}, {Qt::Key_PageDown, 0}, {Qt::Key_Up, 0}, {Qt::Key_PageUp, 0},
+        {Qt::Key_End, kLast}, {Qt::Key_Down, kLast}, {Qt::Key_PageDown, kLast}, {Qt::Key_unknown, -1},
+        {Qt::Key_End, kLast}, {Qt::Key_Home, 0}, {Qt::Key_Down, 1}, {Qt::Key_Up, 0}};
+    for (const List& l : lists) {
+      if (!l.view->isVisible()) QVERIFY(shown(*l.view, *l.presenter));
+      if (l.fill) l.fill();
+      auto* list = l.view->findChild<QListWidget*>(l.name);
+      list->setFocus();
+      QCOMPARE(QPoint(l.selected(), marked(list)), QPoint(l.atStart, l.atStart));
       for (const auto& [key, landing] : moves) {
-        QTest::keyClick(list, key);
-        QCOMPARE(QPoint(selected(), marked(list)), QPoint(landing, landing));
+        key == Qt::Key_unknown ? list->clearSelection() : QTest::keyClick(list, key);
+        const int expected = l.lines == 0 ? -1 : landing == kLast ? l.lines - 1 : landing;
+        QCOMPARE(QPoint(l.selected(), marked(list)), QPoint(expected, expected));
       }
     }
     QCOMPARE(menuView->windowTitle().trimmed(), QString());

@@ -1,6 +1,7 @@
 // The real views on the offscreen platform over the sample installation:
 // keys, clicks and double clicks reach the presenters.
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "ui/key_change.h"
 #include "ui/qt/browser_view.h"
 #include "ui/qt/choice_view.h"
+#include "ui/qt/copy_window_view.h"
 #include "ui/qt/key_change_view.h"
 
 namespace vt {
@@ -58,6 +60,11 @@ class ViewsTest : public QObject {
     view->findChild<QPushButton*>("confirm")->click();
     QVERIFY(browser.isClosed());
     QCOMPARE(copy.lines(Filesta2::kChosenList).size(), std::size_t{6});
+    // Both windows draw the strip under the heading as a row of upper half blocks.
+    const std::unique_ptr<QDialog> copyView = qt::makeCopyWindowView(copy);
+    for (QDialog* shown : {view.get(), copyView.get()}) {
+      QCOMPARE(shown->findChild<QLabel*>("decorativeStrip")->text(), QString(13, QChar(0x2580)));
+    }
   }
 
   void theMenuTakesEnterAndEscape() {
