@@ -3,15 +3,46 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <cstdio>
+
+#include "app/qt_italian.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace vt::app {
 namespace {
 
-void print(std::FILE* stream, const QString& text) { std::fputs(text.toLocal8Bit().constData(), stream); }
+#ifdef _WIN32
+// A window program gets no console of its own: when its standard streams lead
+// nowhere, it writes to the console of the command that started it, if any.
+void reachConsole() {
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out != nullptr && out != INVALID_HANDLE_VALUE) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  std::FILE* ignored = nullptr;
+  freopen_s(&ignored, "CONOUT$", "w", stdout);
+  freopen_s(&ignored, "CONOUT$", "w", stderr);
+}
+
+// Where the program finds the suite's installation, and where to read more.
+constexpr const char* kInstallationSettings =
+    "nel registro, chiave\nHKEY_CURRENT_USER\\SOFTWARE\\VELTRANI\\TESSARO, o nei file dei percorsi della\n"
+    "suite (vedere README.md nella cartella del programma).";
+#else
+void reachConsole() {}
+
+constexpr const char* kInstallationSettings =
+    "nel file di impostazioni\n$XDG_CONFIG_HOME/VELTRANI/TESSARO.conf o nei file dei percorsi della suite\n"
+    "(vedere man vtmerv).";
+#endif
+
+void print(std::FILE* stream, const QString& text) {
+  reachConsole();
+  std::fputs(text.toLocal8Bit().constData(), stream);
+  std::fflush(stream);
+}
 
 }  // namespace
 
@@ -21,20 +52,14 @@ std::optional<int> handleCommandLine(int& argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("vtmerv"));
   QCoreApplication::setApplicationVersion(QStringLiteral(VTMERV_VERSION));
 
-  // Qt's Italian texts for the parser's own words ("Uso", "Opzioni").
-  QTranslator qtTexts;
-  if (qtTexts.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QCoreApplication::installTranslator(&qtTexts);
-  }
+  installQtItalian();
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "VTMERV - GESTIONE ARCHIVI STANDARD della suite Tessaro: copia i record scelti\n"
-      "dagli archivi standard negli archivi dell'utente. Non accetta altri argomenti:\n"
-      "trova l'installazione della suite nel file di impostazioni\n"
-      "$XDG_CONFIG_HOME/VELTRANI/TESSARO.conf o nei file dei percorsi della suite\n"
-      "(vedere man vtmerv)."));
+  parser.setApplicationDescription(
+      QStringLiteral("VTMERV - GESTIONE ARCHIVI STANDARD della suite Tessaro: copia i record scelti\n"
+                     "dagli archivi standard negli archivi dell'utente. Non accetta altri argomenti:\n"
+                     "trova l'installazione della suite %1")
+          .arg(QString::fromLatin1(kInstallationSettings)));
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                 QStringLiteral("Mostra questo aiuto ed esce."));
   const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},

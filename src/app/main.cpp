@@ -4,11 +4,10 @@
 // its boxes: Sì, No, OK, Annulla), installs the Qt dialog interface with the
 // view of every window, and runs MAIN, which ends the process itself.
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 
 #include "app/command_line.h"
+#include "app/qt_italian.h"
 #include "core/failure.h"
 #include "core/trail.h"
 #include "startup/main_program.h"
@@ -49,11 +48,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("VTMERV"));
   QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
 
-  QTranslator qtTexts;
-  if (qtTexts.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qtTexts);
-  }
+  vt::app::installQtItalian();
 
   vt::qt::QtDialogs dialogs;
   dialogs.registerView(std::string(vt::Scelta::kFormName), vt::qt::makeChoiceView);

@@ -2,6 +2,9 @@
 // executable, does what another program of the suite would do.
 //   semaphore <archives>     takes the task semaphore of that archives folder
 //                            (waiting while it is held), then ends: 0
+//   hold <file> <s>          opens the file (a suite path) with no sharing, as
+//                            the semaphore is held, prints "held", keeps it s
+//                            seconds, ends: 0 (for scripts/windows.sh)
 #pragma once
 
 #include <string>
