@@ -1,0 +1,267 @@
+#!/usr/bin/env bash
+# The Windows program's stage of the tests, on a machine where
+# scripts/windows-qt.sh has built Qt for Windows:
+#   1. builds the whole program for Windows in build/windows-qt: vtmerv.exe,
+#      vtmerv-check.exe, vtmerv-sample.exe and every test;
+#   2. runs every test under Wine: the core's GoogleTest executables and the
+#      views' Qt Test executables;
+#   3. on a virtual display with a window manager, drives vtmerv.exe under
+#      Wine key by key as an operator would (scripts/xdriver.sh): an employee
+#      copied under a new code, a company copied over one in use. The sample
+#      installation is made by vtmerv-sample.exe and found the Windows way: the
+#      suite's registry key written with "wine reg add", its drive P: a network
+#      drive of the Wine prefix leading to the sample folder. Pictures go to
+#      docs/screenshots/windows. Every file of the installation must then be
+#      byte for byte what the Linux vtmerv leaves after the same keys;
+#   4. a second vtmerv.exe ends at once, silently; an employee copy waits while
+#      another Windows process holds "WKSEMA.DAT", and goes on when it lets go;
+#   5. the clear messages for a missing registry key, a registry path on a
+#      drive that does not exist, path files with and without Windows line
+#      ends, an archive held with no sharing, a read-only archive;
+#   6. the installer (scripts/windows-package.sh).
+#
+#   bash scripts/windows.sh     (LINUX_BUILD: an existing Linux build to
+#                                compare with; else build/run, made here)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/common.sh
+
+build=build/windows-qt
+linux_build="${LINUX_BUILD:-build/run}"
+shots=docs/screenshots/windows
+
+if [ "${1:-}" != "--on-display" ]; then
+  if [ ! -f "$windows_qt/vtmerv-qt.txt" ]; then
+    echo "windows: no Qt for Windows in $windows_qt; build it first with scripts/windows-qt.sh" >&2
+    exit 1
+  fi
+  bash scripts/setup.sh
+  bash scripts/setup.sh nsis xdotool openbox imagemagick x11-utils
+  build_windows "$build"
+  export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  ctest --test-dir "$build" --output-on-failure -j "$jobs"
+  if [ -z "${LINUX_BUILD:-}" ]; then
+    build_program "$linux_build"
+  else
+    cmake --build "$linux_build" -j "$jobs" --target vtmerv vtmerv-sample
+  fi
+  rerun_on_display "$0"
+fi
+
+# --- From here on, on the virtual display -----------------------------------
+
+work="$(mktemp -d)"
+program_pid=""
+helper_pid=""
+cleanup() {
+  for pid in "$program_pid" "$helper_pid" "${wm_pid:-}"; do
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; fi
+  done
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  local picture="${TMPDIR:-/tmp}/windows-failure.png"
+  import -window root "$picture" 2>/dev/null || true
+  echo "windows: FAILED: $*; the display at that moment: $picture" >&2
+  exit 1
+}
+
+shoot() {
+  sleep 0.5
+  import -window "$1" -strip -colors 128 "PNG8:$shots/$2.png"
+  echo "$shots/$2.png: $(identify -format '%wx%h' "$shots/$2.png")"
+}
+
+# shellcheck source=scripts/xdriver.sh
+source scripts/xdriver.sh
+
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+window_manager=openbox
+
+# --- The Wine prefix: the suite's drive, its registry key, the test fonts ------
+
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineboot --init >/dev/null 2>&1
+wine_sample="$work/windows"
+# Z: is the Linux root under Wine.
+wine "$build/src/sample/vtmerv-sample.exe" "Z:$wine_sample" >/dev/null 2>&1
+# The suite's drive P:, a network drive leading to the sample's drive folder;
+# its task file lies on C:, where the suite's task manager writes it.
+ln -s "$wine_sample/C" "$WINEPREFIX/dosdevices/p:"
+wine reg add 'HKLM\Software\Wine\Drives' /v 'p:' /d network /f >/dev/null 2>&1
+ln -s "$wine_sample/C/TARNIX" "$WINEPREFIX/drive_c/TARNIX"
+set_registry() {
+  wine reg add 'HKCU\SOFTWARE\VELTRANI\TESSARO' /v "$1" /d "$2" /f >/dev/null 2>&1
+}
+set_registry PERCORSOARCHIVI 'P:\PWELKIN\ARCHIVI'
+set_registry PERCORSOPROGRAMMI 'P:\PWELKIN\PROGRAMMI'
+# Wine's own stand-ins for the fonts the windows ask for are serif and
+# proportional: the faces Debian ships take their place, as on a real
+# Windows (Liberation Sans would lose every capital I).
+for font in "Courier New=Liberation Mono" "Tahoma=DejaVu Sans" "MS Sans Serif=DejaVu Sans"; do
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${font%%=*}" /d "${font#*=}" /f >/dev/null 2>&1
+done
+wineserver -w
+
+vtmerv_exe() { start_program wine "$build/src/app/vtmerv.exe" "$@"; }
+
+# --- 3. The operator's walk, on Linux and on Windows ---------------------------
+
+echo "windows: the operator's walk with the Linux vtmerv"
+use_sample "$linux_build" "$work/linux"
+start_program "$linux_build/src/app/vtmerv"
+walk_employee_copy
+start_program "$linux_build/src/app/vtmerv"
+walk_company_copy
+
+echo "windows: the same walk with vtmerv.exe under Wine"
+mkdir -p "$shots"
+vtmerv_exe
+walk_employee_copy
+vtmerv_exe
+walk_company_copy
+diff -r "$work/linux/C" "$wine_sample/C" || fail "the installations differ after the same keys"
+echo "windows: every file is the same after the walk under Wine and on Linux"
+
+# --- 4. A second copy; the task semaphore held by another program --------------
+
+vtmerv_exe
+first_pid=$program_pid
+menu="$(wait_window " ")"
+started=$(date +%s)
+wine "$build/src/app/vtmerv.exe" || fail "the second vtmerv.exe ended with status $?"
+(($(date +%s) - started < 15)) || fail "the second vtmerv.exe took too long to end"
+[ "$(xdotool search --onlyvisible --name '^ $' | wc -l)" = 1 ] || fail "the second vtmerv.exe showed a window"
+program_pid=$first_pid
+focus "$menu"
+keys Escape
+wait_end 0
+echo "windows: a second vtmerv.exe ends at once, silently"
+
+# hold FILE SECONDS: another Windows process opens the file (a suite path)
+# with no sharing, as a program of the suite holds the task semaphore, and
+# keeps it that long.
+holder="$build/tests/vt_other_program.exe"
+hold() {
+  wine "$holder" hold "$1" "$2" >"$work/holder.out" 2>/dev/null &
+  helper_pid=$!
+  for _ in $(seq 100); do
+    grep -q held "$work/holder.out" 2>/dev/null && return
+    sleep 0.1
+  done
+  fail "the other program could not open $1"
+}
+
+# The key change's check waits while the semaphore is held: three seconds
+# after Enter the confirmation is not there yet; it comes when the other
+# program lets go.
+fresh_sample() {
+  rm -rf "$wine_sample"
+  wine "$build/src/sample/vtmerv-sample.exe" "Z:$wine_sample" >/dev/null 2>&1
+}
+fresh_sample
+walk_hook() {
+  hold 'P:\PWELKIN\ARCHIVI\WKSEMA.DAT' 8
+  (
+    sleep 4
+    if window_shown "CODICE 0010010003 OK"; then touch "$work/early"; fi
+  ) &
+}
+vtmerv_exe
+walk_employee_copy
+unset -f walk_hook
+wait "$helper_pid" || true
+helper_pid=""
+[ ! -e "$work/early" ] || fail "the check went on while another program held WKSEMA.DAT"
+echo "windows: the employee copy waits while another program holds WKSEMA.DAT, and goes on after"
+
+# --- 5. Bad input: the message each gives --------------------------------------
+
+# expect_boxes STATUS NAME TITLE...: the program shows one box after the other
+# with these titles (the first photographed as NAME), Enter closes each, and
+# the program ends with a status other than 0.
+expect_boxes() {
+  local name="$1" box skip=""
+  shift
+  for title in "$@"; do
+    box="$(wait_window "$title" "$skip")"
+    if [ -n "$name" ]; then shoot "$box" "$name"; name=""; fi
+    focus "$box"
+    keys Return
+    skip="$box"
+  done
+  wait_end nonzero
+}
+
+# A missing registry key and no path files; then a registry key naming a
+# drive that does not exist, with no path files: the configuration error.
+fresh_sample
+wine reg delete 'HKCU\SOFTWARE\VELTRANI\TESSARO' /f >/dev/null 2>&1
+vtmerv_exe
+expect_boxes bad-no-registry Tessaro
+set_registry PERCORSOARCHIVI 'Q:\PWELKIN\ARCHIVI'
+set_registry PERCORSOPROGRAMMI 'Q:\PWELKIN\PROGRAMMI'
+vtmerv_exe
+expect_boxes "" Tessaro
+echo "windows: no registry key, or one naming a drive that does not exist, without path files: the configuration error"
+
+# The path files on C:, with Windows line ends and without: the program
+# finds the archives through them.
+mkdir -p "$WINEPREFIX/drive_c/PWELKIN"
+for line_end in $'\r\n' $'\n'; do
+  printf 'P:\\PWELKIN\\ARCHIVI%s' "$line_end" >"$WINEPREFIX/drive_c/PWELKIN/WKPERARK.WKP"
+  printf 'P:\\PWELKIN\\PROGRAMMI%s' "$line_end" >"$WINEPREFIX/drive_c/PWELKIN/WKPERPRO.WKP"
+  vtmerv_exe
+  menu="$(wait_window " ")"
+  focus "$menu"
+  keys Return
+  browser="$(wait_window "Archivi Standard")"
+  focus "$browser"
+  keys Escape
+  wait_end 0
+done
+set_registry PERCORSOARCHIVI 'P:\PWELKIN\ARCHIVI'
+set_registry PERCORSOPROGRAMMI 'P:\PWELKIN\PROGRAMMI'
+echo "windows: path files with Windows line ends and without"
+
+# The companies' archive held by another program with no sharing: the trap
+# names the failure and the file, then asks to restart the task.
+hold 'P:\PWELKIN\ARCHIVI\DITTE.DAT' 30
+vtmerv_exe
+menu="$(wait_window " ")"
+focus "$menu"
+keys Return
+expect_boxes bad-archive-held "Tessaro VTMERV" Tessaro
+kill "$helper_pid" 2>/dev/null || true
+wineserver -k
+helper_pid=""
+echo "windows: an archive held with no sharing: the trap's message"
+
+# A read-only user archive: the same; a read-only standard archive can still
+# be browsed.
+chmod a-w "$wine_sample/C/PWELKIN/ARCHIVI/DITTE.DAT"
+vtmerv_exe
+menu="$(wait_window " ")"
+focus "$menu"
+keys Return
+expect_boxes bad-archive-read-only "Tessaro VTMERV" Tessaro
+chmod u+w "$wine_sample/C/PWELKIN/ARCHIVI/DITTE.DAT"
+chmod a-w "$wine_sample/C/PWELKIN/ARCHIVI/STDDITTE.DAT"
+vtmerv_exe
+menu="$(wait_window " ")"
+focus "$menu"
+keys Return
+browser="$(wait_window "Archivi Standard")"
+focus "$browser"
+keys Escape
+wait_end 0
+echo "windows: a read-only archive: the trap's message for the user's, browsing for the standard one"
+
+# --- 6. The installer ------------------------------------------------------------
+
+bash scripts/windows-package.sh >/dev/null
+echo "windows: every check passed"
