@@ -325,7 +325,7 @@ void compareArchiveSide(Inspection& in) {
 void checkCompanion(Inspection& in, const Files& files) {
   if (files.companion == 0) return;
   double companionRecords = 0;
-  std::string name = "il file " + decimalText(files.companion);
+  std::string name = "file " + decimalText(files.companion);
   try {
     FileOf companion = resolve(files.companion);
     if (present(companion)) {
@@ -341,7 +341,7 @@ void checkCompanion(Inspection& in, const Files& files) {
   if (lacking.empty()) return;
   add(in.report, {Kind::kNoCompanion, false, {}, 0, 0, lacking,
                   std::to_string(lacking.size()) + " record in uso, dal record " + decimalText(lacking.front()) +
-                      " al record " + decimalText(lacking.back()) + ", non hanno un record complementare in " + name});
+                      " al record " + decimalText(lacking.back()) + ", non hanno un record complementare nel " + name});
 }
 
 // Reads the index and the archive (the semaphore held by the caller) and
