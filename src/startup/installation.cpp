@@ -26,9 +26,10 @@ void refuseSecondCopy() {
   if (!platform::claimSoleInstance(name)) endProgram(EndReason::kAtOnce, ExitStatus::kSecondCopy);
 }
 
-// The configuration error; with `file`, the box names it on a line of its own.
+// The configuration error; with `file`, the box names it after ": ", as the
+// failures name theirs.
 [[noreturn]] void configurationError(const std::string& file = {}) {
-  const std::string text = file.empty() ? std::string(kConfigurationErrorText) : kConfigurationErrorText + std::string("\r\n") + file;
+  const std::string text = file.empty() ? std::string(kConfigurationErrorText) : kConfigurationErrorText + (": " + file);
   dialogs().message(text, Buttons::kOk, Icon::kCritical, kConfigurationErrorTitle);
   endProgram(EndReason::kAtOnce, ExitStatus::kConfiguration);
 }

@@ -87,7 +87,7 @@ TEST(Installation, AConfigurationFileThatIsNoShortRegularFileIsTheConfigurationE
         EXPECT_EQ(ended.status, ExitStatus::kConfiguration) << file;
       }
       const std::string shown = name.front() == '/' ? folder.path() + name : name;
-      EXPECT_EQ(boxes.messageTexts(), std::vector<std::string>{kConfigurationErrorText + ("\r\n" + shown)});
+      EXPECT_EQ(boxes.messageTexts(), std::vector<std::string>{kConfigurationErrorText + (": " + shown)});
     }
   }
   ::alarm(0);
