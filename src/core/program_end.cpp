@@ -9,7 +9,7 @@ namespace vt {
 namespace {
 
 ExitStatus& status() {
-  static ExitStatus ending = ExitStatus::kDone;
+  static ExitStatus ending = ExitStatus::kOperatorEnd;
   return ending;
 }
 
@@ -34,7 +34,7 @@ EndHook setEndHook(EndHook hook) {
 }
 
 void endProgram(EndReason reason) {
-  endProgram(reason, reason == EndReason::kNormal ? ExitStatus::kDone : ExitStatus::kFailure);
+  endProgram(reason, reason == EndReason::kNormal ? ExitStatus::kOperatorEnd : ExitStatus::kFailure);
 }
 
 void endProgram(EndReason reason, ExitStatus ending) {

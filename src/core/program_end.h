@@ -15,7 +15,7 @@ enum class EndReason {
 // operator ended the run; every message that ends the program gives its own.
 // (2 is a wrong command-line argument, refused before the program starts.)
 enum class ExitStatus : int {
-  kDone = 0,             // the operator's own end
+  kOperatorEnd = 0,      // the operator's own end
   kFailure = 1,          // the trap's end after a run-time failure, a missing
                          // context value, a bad field descriptor
   kConfiguration = 3,    // "ERRORE DI CONFIGURAZIONE! ..."
@@ -26,7 +26,7 @@ enum class ExitStatus : int {
 // Thrown by the hook that tests install (see ThrowingEndHook in tests/support).
 struct ProgramEnded {
   EndReason reason;
-  ExitStatus status = ExitStatus::kDone;
+  ExitStatus status = ExitStatus::kOperatorEnd;
 };
 
 using EndHook = std::function<void(EndReason)>;
@@ -37,12 +37,12 @@ EndHook setEndHook(EndHook hook);
 
 // Closes every file the program has open at the operating-system level and
 // calls the hook, which ends the process with `status`. Never returns: if the
-// hook returns, the process aborts. Without a status, a normal end is kDone
-// and an end at once kFailure.
+// hook returns, the process aborts. Without a status, a normal end is
+// kOperatorEnd and an end at once kFailure.
 [[noreturn]] void endProgram(EndReason reason, ExitStatus status);
 [[noreturn]] void endProgram(EndReason reason);
 
-// The status of the end under way (for a hook; kDone before any end).
+// The status of the end under way (for a hook; kOperatorEnd before any end).
 ExitStatus endingStatus();
 
 // The run's normal end. The start-up installs FINEPROG here, so that a window

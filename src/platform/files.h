@@ -53,7 +53,7 @@ void replaceFile(std::string_view suitePath, std::string_view content);
 // Both must lie in the same folder. Refusals are the system's.
 void renameOver(std::string_view from, std::string_view to);
 
-// --- Configuration files -------------------------------------------------------
+// --- Configuration files -----------------------------------------------------
 
 enum class ConfigurationRead {
   kRead,        // the whole file is in the text
@@ -73,7 +73,7 @@ ConfigurationRead readConfigurationFile(std::string_view suitePath, std::size_t 
 ConfigurationRead readNativeConfigurationFile(const std::string& path, std::size_t limit, std::string& text);
 #endif
 
-// --- The process -----------------------------------------------------------------
+// --- The process -------------------------------------------------------------
 
 // Makes a write past the process's file-size limit a refused write (disk full)
 // instead of the end of the process: on POSIX systems the signal the system

@@ -64,7 +64,8 @@ void CARICAPERCORSI();
 // Loads PERARK, PERPRO and NUMEROTASK from the path files. Ends the program
 // at once, silently, when another copy is running; shows the configuration
 // error and ends the program at once when a path file is missing, is no
-// regular file, is too long, or its first line is blank. Trail name "CARICAPERCORSI"; failures go to the trap.
+// regular file, is too long, or its first line is blank. Trail name
+// "CARICAPERCORSI"; failures go to the trap.
 void CARICAPERCORSIWKP();
 
 // The two loads above without the second-copy check, for the suite's
@@ -75,8 +76,8 @@ void pathsFromPathFiles();
 // Rewrites the task file, when it exists, as the single task line (written
 // beside it and renamed over it, so it is never left missing or half
 // written), closes every file and ends the program normally, with `status`
-// (kDone but after a message that ends the run). Records nothing.
-[[noreturn]] void FINETASK(ExitStatus status = ExitStatus::kDone);
+// (kOperatorEnd but after a message that ends the run). Records nothing.
+[[noreturn]] void FINETASK(ExitStatus status = ExitStatus::kOperatorEnd);
 
 // The value `valueName` of key `keyPath` under `root`, as text; "" when the
 // key or the value is absent or unreadable. Never fails, but a settings file

@@ -11,9 +11,9 @@ namespace vt {
 [[noreturn]] void MAIN();
 
 // Records "FINEPROG", closes every file and ends the program through
-// FINETASK (the task file is rewritten) with `status`: kDone when the
+// FINETASK (the task file is rewritten) with `status`: kOperatorEnd when the
 // operator ended the run, kArchiveNotFound after the messages of a missing
 // or empty standard archive. Never returns.
-[[noreturn]] void FINEPROG(ExitStatus status = ExitStatus::kDone);
+[[noreturn]] void FINEPROG(ExitStatus status = ExitStatus::kOperatorEnd);
 
 }  // namespace vt

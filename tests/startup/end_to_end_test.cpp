@@ -82,7 +82,7 @@ struct Row {
   std::vector<Put> puts{};
   int chosenLeft = -1, userLines = -1;  // in the copy window at its end (-1: not reached)
   std::string firstUserLine{};
-  ExitStatus end = ExitStatus::kDone;  // a configuration error ends at once, any other end through FINEPROG
+  ExitStatus end = ExitStatus::kOperatorEnd;  // a configuration error ends at once, any other end through FINEPROG
   std::string task = "01";
 };
 
@@ -165,7 +165,7 @@ const Row kRows[] = {
        f.clearRegistry();
        f.write(kPathFile, "  C:\\PWELKIN\\ARCHIVI  \r\nC:\\ALTRO\r\n");
        f.write(kTaskFile, " 7 VTMERV\r\n");
-     }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}, {}, -1, -1, "", ExitStatus::kDone, "7"},
+     }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}, {}, -1, -1, "", ExitStatus::kOperatorEnd, "7"},
     {"a registry path that names nothing leaves both paths to the path files",
      [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\NONCE"); }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}},
     {"a blank path file ends the run at once",
