@@ -10,6 +10,7 @@
 #include "app/qt_italian.h"
 #include "core/failure.h"
 #include "core/trail.h"
+#include "platform/files.h"
 #include "startup/main_program.h"
 #include "ui/browser.h"
 #include "ui/choice_window.h"
@@ -43,6 +44,9 @@ class Application : public QApplication {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write past the file-size limit is a full disk for the trap, which the
+  // copy undoes, never the end of the process half way through a copy.
+  vt::platform::ignoreFileSizeSignal();
   if (const auto status = vt::app::handleCommandLine(argc, argv)) return *status;
   Application application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("VTMERV"));

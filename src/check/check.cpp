@@ -366,7 +366,7 @@ void compareArchiveSide(Inspection& in) {
 void checkCompanion(Inspection& in, const Files& files) {
   if (files.companion == 0) return;
   double companionRecords = 0;
-  std::string name = "il file " + decimalText(files.companion);
+  std::string name = "file " + decimalText(files.companion);
   try {
     FileOf companion = resolve(files.companion);
     if (present(companion)) {
@@ -382,7 +382,7 @@ void checkCompanion(Inspection& in, const Files& files) {
   if (lacking.empty()) return;
   add(in.report, {Kind::kNoCompanion, false, {}, 0, 0, lacking,
                   std::to_string(lacking.size()) + " record in uso, dal record " + decimalText(lacking.front()) +
-                      " al record " + decimalText(lacking.back()) + ", non hanno un record complementare in " + name});
+                      " al record " + decimalText(lacking.back()) + ", non hanno un record complementare nel " + name});
 }
 
 // Whether `name` is a name a repair gives the new index `index`:

@@ -16,6 +16,7 @@ std::string standardDescription(std::int16_t code) {
     case err::kBadRecordLength: return "Lunghezza del record non valida";
     case err::kDiskFull: return "Disco pieno";
     case err::kBadRecordNumber: return "Numero di record non valido";
+    case err::kTooManyFiles: return "Troppi file";
     case err::kPermissionDenied: return "Autorizzazione negata";
     case err::kPathFileAccess: return "Errore di accesso al percorso/file";
     case err::kPathNotFound: return "Impossibile trovare il percorso";

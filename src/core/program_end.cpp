@@ -8,7 +8,12 @@
 namespace vt {
 namespace {
 
-void exitAtOnce(EndReason) { std::_Exit(0); }
+ExitStatus& status() {
+  static ExitStatus ending = ExitStatus::kOperatorEnd;
+  return ending;
+}
+
+void exitAtOnce(EndReason) { std::_Exit(static_cast<int>(status())); }
 
 EndHook& currentHook() {
   static EndHook hook = exitAtOnce;
@@ -29,10 +34,17 @@ EndHook setEndHook(EndHook hook) {
 }
 
 void endProgram(EndReason reason) {
+  endProgram(reason, reason == EndReason::kNormal ? ExitStatus::kOperatorEnd : ExitStatus::kFailure);
+}
+
+void endProgram(EndReason reason, ExitStatus ending) {
+  status() = ending;
   platform::closeAllHandles();
   currentHook()(reason);
   std::abort();
 }
+
+ExitStatus endingStatus() { return status(); }
 
 void setNormalEnd(std::function<void()> end) { normalEnd() = std::move(end); }
 

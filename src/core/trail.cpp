@@ -84,12 +84,12 @@ TrapOutcome GESTIONEERRORE(const RuntimeFailure& failure) {
                   Buttons::kYesNo, Icon::kExclamation, "Tessaro") == Answer::kNo) {
       return TrapOutcome::kSkip;
     }
-    endProgram(EndReason::kAtOnce);
+    endProgram(EndReason::kAtOnce, ExitStatus::kFailure);
   }
   d.message(trapMessage(failure), Buttons::kOk, Icon::kCritical, "Tessaro " + S().NOMEPROGRAMMA);
   d.message(std::string("CHIUDERE TUTTE LE APPLICAZIONI DELLA TASK") + kCrLf + "LANCIARE RIPRISTINO TASK",
             Buttons::kOk, Icon::kInformation, "Tessaro");
-  endProgram(EndReason::kAtOnce);
+  endProgram(EndReason::kAtOnce, ExitStatus::kFailure);
 }
 
 }  // namespace vt

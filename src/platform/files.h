@@ -53,9 +53,33 @@ void replaceFile(std::string_view suitePath, std::string_view content);
 // Both must lie in the same folder. Refusals are the system's.
 void renameOver(std::string_view from, std::string_view to);
 
-// The first line of a text file, without its line end (CR LF or LF), or
-// nothing when the file cannot be read.
-std::optional<std::string> readFirstLine(std::string_view suitePath);
+// --- Configuration files -----------------------------------------------------
+
+enum class ConfigurationRead {
+  kRead,        // the whole file is in the text
+  kMissing,     // no such file, or a folder on the way is missing
+  kUnreadable,  // the system refused to open or to read it
+  kRefused,     // not a regular file (a folder, a device, a pipe), or longer than the limit
+};
+
+// Reads the whole configuration file at `suitePath` into `text` ("" unless
+// kRead): only a regular file, opened without waiting (a pipe with no writer
+// or a device does not hold the program in the open), and only when it holds
+// at most `limit` bytes; never more than `limit` + 1 bytes are read.
+ConfigurationRead readConfigurationFile(std::string_view suitePath, std::size_t limit, std::string& text);
+
+#ifndef _WIN32
+// The same for a native path, taken as it stands (the registry's stand-in).
+ConfigurationRead readNativeConfigurationFile(const std::string& path, std::size_t limit, std::string& text);
+#endif
+
+// --- The process -------------------------------------------------------------
+
+// Makes a write past the process's file-size limit a refused write (disk full)
+// instead of the end of the process: on POSIX systems the signal the system
+// sends for it (SIGXFSZ) is ignored, so the write fails with EFBIG. Nothing to
+// do on Windows. Each program calls it first thing.
+void ignoreFileSizeSignal();
 
 // --- Handles -----------------------------------------------------------------
 
@@ -76,6 +100,8 @@ std::int16_t freeHandle();
 void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode);
 
 bool isOpen(std::int16_t handle);
+
+// The refusals of the calls below name the path the handle was opened on.
 
 // Reads up to `size` bytes at `offset`; returns how many were read (fewer
 // at the end of the file). A handle not open is kBadHandle.

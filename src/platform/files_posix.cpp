@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -29,6 +30,20 @@ std::array<int, kMaxHandle + 1>& descriptors() {
     return a;
   }();
   return fds;
+}
+
+// The suite path each open handle was opened on, to name it in refusals.
+std::array<std::string, kMaxHandle + 1>& openedPaths() {
+  static std::array<std::string, kMaxHandle + 1> paths;
+  return paths;
+}
+
+// What a refusal on `handle` names: its path, or its number when it has none.
+std::string subjectOf(std::int16_t handle) {
+  if (handle >= 1 && handle <= kMaxHandle && !openedPaths()[static_cast<std::size_t>(handle)].empty()) {
+    return openedPaths()[static_cast<std::size_t>(handle)];
+  }
+  return std::to_string(handle);
 }
 
 using Kind = SystemErrorKind;
@@ -233,32 +248,38 @@ void renameOver(std::string_view from, std::string_view to) {
   if (result != 0) raiseErrno(error, to);
 }
 
-std::optional<std::string> readFirstLine(std::string_view suitePath) {
-  int fd = ::open(nativePath(suitePath).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string line;
-  char chunk[512];
-  bool done = false;
-  while (!done) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
+ConfigurationRead readNativeConfigurationFile(const std::string& path, std::size_t limit, std::string& text) {
+  text.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ConfigurationRead::kMissing : ConfigurationRead::kUnreadable;
+  ConfigurationRead result = ConfigurationRead::kRead;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    result = ConfigurationRead::kUnreadable;
+  } else if (!S_ISREG(st.st_mode)) {
+    result = ConfigurationRead::kRefused;
+  }
+  std::array<char, 4096> chunk{};
+  while (result == ConfigurationRead::kRead) {
+    const ssize_t n = ::read(fd, chunk.data(), std::min(chunk.size(), limit + 1 - text.size()));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {  // a read error (a folder of that name, a bad disk) is no line
-      ::close(fd);
-      return std::nullopt;
+    if (n <= 0) {
+      if (n < 0) result = ConfigurationRead::kUnreadable;
+      break;
     }
-    if (n == 0) break;
-    for (ssize_t i = 0; i < n; ++i) {
-      if (chunk[i] == '\n') {
-        done = true;
-        break;
-      }
-      line.push_back(chunk[i]);
-    }
+    text.append(chunk.data(), static_cast<std::size_t>(n));
+    if (text.size() > limit) result = ConfigurationRead::kRefused;
   }
   ::close(fd);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  if (result != ConfigurationRead::kRead) text.clear();
+  return result;
 }
+
+ConfigurationRead readConfigurationFile(std::string_view suitePath, std::size_t limit, std::string& text) {
+  return readNativeConfigurationFile(nativePath(suitePath), limit, text);
+}
+
+void ignoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 std::int16_t freeHandle() {
   for (std::int16_t h = 1; h <= kMaxHandle; ++h) {
@@ -288,6 +309,7 @@ void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
     raiseSystemError(kindOf(error), suitePath);
   }
   descriptors()[static_cast<std::size_t>(handle)] = fd;
+  openedPaths()[static_cast<std::size_t>(handle)] = suitePath;
 }
 
 bool isOpen(std::int16_t handle) {
@@ -301,7 +323,7 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
     ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
-      raiseSystemError(kindOf(errno), std::to_string(handle));
+      raiseSystemError(kindOf(errno), subjectOf(handle));
     }
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
@@ -325,7 +347,7 @@ void writeWhole(std::int16_t handle, int fd, std::uint64_t offset, std::string_v
       const int error = errno;
       if (done > 0) (void)!::pwrite(fd, previous.data(), previous.size(), static_cast<off_t>(offset));
       if (oldLength < offset + bytes.size()) (void)!::ftruncate(fd, static_cast<off_t>(oldLength));
-      raiseSystemError(kindOf(error), std::to_string(handle));
+      raiseSystemError(kindOf(error), subjectOf(handle));
     }
     done += static_cast<std::size_t>(n);
   }
@@ -346,7 +368,7 @@ void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) 
   std::uint64_t oldLength = offset + bytes.size();
   if (previousSize < bytes.size()) {
     struct stat st {};
-    if (::fstat(fd, &st) != 0) raiseSystemError(kindOf(errno), std::to_string(handle));
+    if (::fstat(fd, &st) != 0) raiseSystemError(kindOf(errno), subjectOf(handle));
     oldLength = static_cast<std::uint64_t>(st.st_size);
   }
   writeWhole(handle, fd, offset, bytes, std::string_view(previous.data(), previousSize), oldLength);
@@ -363,13 +385,13 @@ void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view byt
 
 std::uint64_t openFileLength(std::int16_t handle) {
   struct stat st {};
-  if (::fstat(descriptorOf(handle), &st) != 0) raiseSystemError(kindOf(errno), std::to_string(handle));
+  if (::fstat(descriptorOf(handle), &st) != 0) raiseSystemError(kindOf(errno), subjectOf(handle));
   return static_cast<std::uint64_t>(st.st_size);
 }
 
 void syncFile(std::int16_t handle) {
   fault::syncPoint(handle);
-  if (::fsync(descriptorOf(handle)) != 0) raiseSystemError(kindOf(errno), std::to_string(handle));
+  if (::fsync(descriptorOf(handle)) != 0) raiseSystemError(kindOf(errno), subjectOf(handle));
 }
 
 bool createNewFile(std::int16_t handle, std::string_view suitePath) {
@@ -383,6 +405,7 @@ bool createNewFile(std::int16_t handle, std::string_view suitePath) {
     raiseErrno(errno, suitePath);
   }
   descriptors()[static_cast<std::size_t>(handle)] = fd;
+  openedPaths()[static_cast<std::size_t>(handle)] = suitePath;
   return true;
 }
 
@@ -431,6 +454,7 @@ void closeHandle(std::int16_t handle) {
   if (!isOpen(handle)) return;
   ::close(descriptors()[static_cast<std::size_t>(handle)]);
   descriptors()[static_cast<std::size_t>(handle)] = -1;
+  openedPaths()[static_cast<std::size_t>(handle)].clear();
 }
 
 void closeAllHandles() {

@@ -3,6 +3,7 @@
 // that this program and theirs interlock on the same archives.
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string>
@@ -15,6 +16,20 @@ namespace vt::platform {
 namespace {
 
 using Kind = SystemErrorKind;
+
+// The suite path each open handle was opened on, to name it in refusals.
+std::array<std::string, kMaxHandle + 1>& openedPaths() {
+  static std::array<std::string, kMaxHandle + 1> paths;
+  return paths;
+}
+
+// What a refusal on `handle` names: its path, or its number when it has none.
+std::string subjectOf(std::int16_t handle) {
+  if (handle >= 1 && handle <= kMaxHandle && !openedPaths()[static_cast<std::size_t>(handle)].empty()) {
+    return openedPaths()[static_cast<std::size_t>(handle)];
+  }
+  return std::to_string(handle);
+}
 
 std::array<HANDLE, kMaxHandle + 1>& handles() {
   static std::array<HANDLE, kMaxHandle + 1> all = [] {
@@ -155,27 +170,35 @@ void renameOver(std::string_view from, std::string_view to) {
   }
 }
 
-std::optional<std::string> readFirstLine(std::string_view suitePath) {
+ConfigurationRead readConfigurationFile(std::string_view suitePath, std::size_t limit, std::string& text) {
+  text.clear();
   HANDLE h = CreateFileA(nativePath(suitePath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string line;
-  char chunk[512];
-  DWORD n = 0;
-  bool done = false;
-  while (!done && ReadFile(h, chunk, sizeof chunk, &n, nullptr) && n > 0) {
-    for (DWORD i = 0; i < n && !done; ++i) {
-      if (chunk[i] == '\n') {
-        done = true;
-      } else {
-        line.push_back(chunk[i]);
-      }
+  if (h == INVALID_HANDLE_VALUE) {
+    const Kind kind = kindOf(GetLastError());
+    return kind == Kind::kFileNotFound || kind == Kind::kPathNotFound ? ConfigurationRead::kMissing
+                                                                      : ConfigurationRead::kUnreadable;
+  }
+  ConfigurationRead result = GetFileType(h) == FILE_TYPE_DISK ? ConfigurationRead::kRead : ConfigurationRead::kRefused;
+  std::array<char, 4096> chunk{};
+  while (result == ConfigurationRead::kRead) {
+    DWORD n = 0;
+    const auto wanted = static_cast<DWORD>((std::min)(chunk.size(), limit + 1 - text.size()));
+    if (!ReadFile(h, chunk.data(), wanted, &n, nullptr)) {
+      result = ConfigurationRead::kUnreadable;
+    } else if (n == 0) {
+      break;
+    } else {
+      text.append(chunk.data(), n);
+      if (text.size() > limit) result = ConfigurationRead::kRefused;
     }
   }
   CloseHandle(h);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  if (result != ConfigurationRead::kRead) text.clear();
+  return result;
 }
+
+void ignoreFileSizeSignal() {}  // Windows has no file-size signal
 
 std::int16_t freeHandle() {
   for (std::int16_t h = 1; h <= kMaxHandle; ++h) {
@@ -208,6 +231,7 @@ void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
     raiseSystemError(Kind::kAccessDenied, suitePath);
   }
   handles()[static_cast<std::size_t>(handle)] = h;
+  openedPaths()[static_cast<std::size_t>(handle)] = suitePath;
 }
 
 bool isOpen(std::int16_t handle) {
@@ -222,7 +246,7 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
     DWORD n = 0;
     if (!ReadFile(h, out + done, static_cast<DWORD>(size - done), &n, &o)) {
       if (GetLastError() == ERROR_HANDLE_EOF) break;
-      raiseLastError(std::to_string(handle));
+      raiseLastError(subjectOf(handle));
     }
     if (n == 0) break;
     done += n;
@@ -244,7 +268,7 @@ void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes) 
     std::size_t restored = 0;
     if (done > 0) writeAll(h, offset, previous, restored);
     if (oldLength < offset + bytes.size()) truncateTo(h, oldLength);
-    raiseSystemError(kindOf(error), std::to_string(handle));
+    raiseSystemError(kindOf(error), subjectOf(handle));
   }
 }
 
@@ -260,13 +284,13 @@ void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view byt
     const DWORD error = GetLastError();
     std::size_t restored = 0;
     if (done > 0) writeAll(h, offset, held, restored);
-    raiseSystemError(kindOf(error), std::to_string(handle));
+    raiseSystemError(kindOf(error), subjectOf(handle));
   }
 }
 
 std::uint64_t openFileLength(std::int16_t handle) {
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(handleOf(handle), &size)) raiseLastError(std::to_string(handle));
+  if (!GetFileSizeEx(handleOf(handle), &size)) raiseLastError(subjectOf(handle));
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
@@ -285,7 +309,7 @@ void syncFile(std::int16_t handle) {
       SetLastError(error);
     }
   }
-  raiseLastError(std::to_string(handle));
+  raiseLastError(subjectOf(handle));
 }
 
 bool createNewFile(std::int16_t handle, std::string_view suitePath) {
@@ -301,6 +325,7 @@ bool createNewFile(std::int16_t handle, std::string_view suitePath) {
     raiseSystemError(kindOf(error), suitePath);
   }
   handles()[static_cast<std::size_t>(handle)] = h;
+  openedPaths()[static_cast<std::size_t>(handle)] = suitePath;
   return true;
 }
 
@@ -312,6 +337,7 @@ void closeHandle(std::int16_t handle) {
   if (!isOpen(handle)) return;
   CloseHandle(handles()[static_cast<std::size_t>(handle)]);
   handles()[static_cast<std::size_t>(handle)] = INVALID_HANDLE_VALUE;
+  openedPaths()[static_cast<std::size_t>(handle)].clear();
 }
 
 void closeAllHandles() {

@@ -67,10 +67,12 @@ std::string registrySettingsFile(std::string_view) { return {}; }
 #else  // the settings-file stand-in
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <vector>
+
+#include "platform/files.h"
 
 namespace vt::platform {
 namespace {
@@ -145,8 +147,14 @@ Value parseValue(std::string_view written) {
 }
 
 std::optional<Values> readSettings(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
+  std::string text;
+  switch (readNativeConfigurationFile(file, kSettingsFileLimit, text)) {
+    case ConfigurationRead::kRead: break;
+    case ConfigurationRead::kRefused: throw SettingsFileRefused(file);
+    case ConfigurationRead::kMissing:
+    case ConfigurationRead::kUnreadable: return std::nullopt;
+  }
+  std::istringstream in(text);
   Values values;
   bool inGeneral = false;
   std::string line;

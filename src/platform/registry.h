@@ -20,14 +20,28 @@
 // sequences). A value of the form "dword:" and eight hexadecimal digits, as
 // the registry's own export files write them, is a 32-bit number; any other
 // value is text. Lines beginning with ";" or "#" are comments. An absent file,
-// section or name reads as an absent key or value, as on Windows.
+// section or name reads as an absent key or value, as on Windows. The file is
+// read only when it is a regular file of at most kSettingsFileLimit bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace vt::platform {
+
+// The most a settings file may hold: its few values fit many times over.
+inline constexpr std::size_t kSettingsFileLimit = 64 * 1024;
+
+// Raised by registryOpenKey, naming the settings file (what()), when the file
+// is there but is not a regular file or is longer than kSettingsFileLimit:
+// the installation is broken, and taking the key for absent would hide it.
+class SettingsFileRefused : public std::runtime_error {
+ public:
+  explicit SettingsFileRefused(const std::string& file) : std::runtime_error(file) {}
+};
 
 // A registry key handle, 32 bits wide as the suite passes it.
 using RegistryKey = std::uint32_t;

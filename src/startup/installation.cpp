@@ -23,12 +23,32 @@ constexpr const char* kTrailName = "CARICAPERCORSI";
 void refuseSecondCopy() {
   std::string name = UCASE(TRIM(S().NOMEPROGRAMMA));
   if (name.empty()) name = kDefaultTitle;
-  if (!platform::claimSoleInstance(name)) endProgram(EndReason::kAtOnce);
+  if (!platform::claimSoleInstance(name)) endProgram(EndReason::kAtOnce, ExitStatus::kSecondCopy);
 }
 
-[[noreturn]] void configurationError() {
-  dialogs().message(kConfigurationErrorText, Buttons::kOk, Icon::kCritical, kConfigurationErrorTitle);
-  endProgram(EndReason::kAtOnce);
+// The configuration error; with `file`, the box names it after ": ", as the
+// failures name theirs.
+[[noreturn]] void configurationError(const std::string& file = {}) {
+  const std::string text = file.empty() ? std::string(kConfigurationErrorText) : kConfigurationErrorText + (": " + file);
+  dialogs().message(text, Buttons::kOk, Icon::kCritical, kConfigurationErrorTitle);
+  endProgram(EndReason::kAtOnce, ExitStatus::kConfiguration);
+}
+
+// The first line of the configuration file `file`, without its line end (CR
+// LF or LF), or nothing when the file is absent. A file that is not a regular
+// one or is longer than kConfigurationFileLimit is the configuration error
+// naming it; one the system refuses to read is failure 75.
+std::optional<std::string> firstLineOf(const std::string& file) {
+  std::string text;
+  switch (platform::readConfigurationFile(file, kConfigurationFileLimit, text)) {
+    case platform::ConfigurationRead::kRead: break;
+    case platform::ConfigurationRead::kMissing: return std::nullopt;
+    case platform::ConfigurationRead::kRefused: configurationError(file);
+    case platform::ConfigurationRead::kUnreadable: raiseFailure(err::kPathFileAccess, file);
+  }
+  std::string line = text.substr(0, text.find('\n'));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
 }
 
 bool namesSomething(const std::string& path) {
@@ -38,9 +58,8 @@ bool namesSomething(const std::string& path) {
 // The directory named by a path file: its first line, blanks trimmed. A
 // missing or blank path file is the configuration error.
 std::string directoryFromPathFile(const char* pathFile) {
-  if (platform::pathKind(pathFile) != platform::PathKind::kFile) configurationError();
-  std::optional<std::string> line = platform::readFirstLine(pathFile);
-  if (!line) raiseFailure(err::kPathFileAccess, pathFile);
+  std::optional<std::string> line = firstLineOf(pathFile);
+  if (!line) configurationError();
   std::string directory = TRIM(*line);
   if (directory.empty()) configurationError();
   return directory;
@@ -54,14 +73,8 @@ std::string taskFile() {
 }
 
 void readTaskNumber() {
-  std::string file = taskFile();
-  if (platform::pathKind(file) == platform::PathKind::kMissing) {
-    S().NUMEROTASK.clear();
-    return;
-  }
-  std::optional<std::string> line = platform::readFirstLine(file);
-  if (!line) raiseFailure(err::kPathFileAccess, file);
-  S().NUMEROTASK = TRIM(LEFT(*line, kTaskNumberLength));
+  std::optional<std::string> line = firstLineOf(taskFile());
+  S().NUMEROTASK = line ? TRIM(LEFT(*line, kTaskNumberLength)) : std::string();
 }
 
 void CARICAPERCORSI() {
@@ -95,7 +108,7 @@ void pathsFromPathFiles() {
   guarded([] { readTaskNumber(); });
 }
 
-void FINETASK() {
+void FINETASK(ExitStatus status) {
   std::string file = taskFile();
   guarded([&] {
     if (platform::pathKind(file) != platform::PathKind::kFile) return;
@@ -104,12 +117,16 @@ void FINETASK() {
     systemCall([&] { platform::replaceFile(file, line + kTaskLineEnd); });
   });
   CHIUDIFILE(0);
-  endProgram(EndReason::kNormal);
+  endProgram(EndReason::kNormal, status);
 }
 
 std::string LEGGIREGISTRO(platform::RegistryKey root, const std::string& keyPath, const std::string& valueName) {
   platform::RegistryKey key = 0;
-  if (!platform::registryOpenKey(root, keyPath, key)) return {};
+  try {
+    if (!platform::registryOpenKey(root, keyPath, key)) return {};
+  } catch (const platform::SettingsFileRefused& refused) {
+    configurationError(refused.what());
+  }
   std::string value = LEGGIVALORE(key, valueName);
   platform::registryCloseKey(key);
   return value;

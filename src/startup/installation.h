@@ -18,11 +18,16 @@
 //
 // The fixed paths are the suite's Windows paths; the platform layer maps
 // their drive letter under the drives root (platform/files.h).
+//
+// Each of these files is read only when it is a regular file of at most
+// kConfigurationFileLimit bytes (the settings file: platform/registry.h);
+// anything else there is the configuration error, its box naming the file.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
+#include "core/program_end.h"
 #include "platform/registry.h"
 
 namespace vt {
@@ -41,6 +46,8 @@ inline constexpr const char* kTaskFileOfOtherPrograms = "C:\\PWELKIN\\WKCOMUNE.W
 inline constexpr std::size_t kTaskNumberLength = 2;
 inline constexpr std::size_t kTaskLineLength = 100;
 inline constexpr const char* kTaskLineEnd = "\r\n";
+// The most a task file or a path file may hold: their one line is short.
+inline constexpr std::size_t kConfigurationFileLimit = 4096;
 
 // The box of a broken installation.
 inline constexpr const char* kConfigurationErrorTitle = "Tessaro";
@@ -56,8 +63,9 @@ void CARICAPERCORSI();
 
 // Loads PERARK, PERPRO and NUMEROTASK from the path files. Ends the program
 // at once, silently, when another copy is running; shows the configuration
-// error and ends the program at once when a path file is missing or its first
-// line is blank. Trail name "CARICAPERCORSI"; failures go to the trap.
+// error and ends the program at once when a path file is missing, is no
+// regular file, is too long, or its first line is blank. Trail name
+// "CARICAPERCORSI"; failures go to the trap.
 void CARICAPERCORSIWKP();
 
 // The two loads above without the second-copy check, for the suite's
@@ -67,11 +75,13 @@ void pathsFromPathFiles();
 
 // Rewrites the task file, when it exists, as the single task line (written
 // beside it and renamed over it, so it is never left missing or half
-// written), closes every file and ends the program normally. Records nothing.
-[[noreturn]] void FINETASK();
+// written), closes every file and ends the program normally, with `status`
+// (kOperatorEnd but after a message that ends the run). Records nothing.
+[[noreturn]] void FINETASK(ExitStatus status = ExitStatus::kOperatorEnd);
 
 // The value `valueName` of key `keyPath` under `root`, as text; "" when the
-// key or the value is absent or unreadable. Never fails.
+// key or the value is absent or unreadable. Never fails, but a settings file
+// the stand-in refuses is the configuration error naming it.
 std::string LEGGIREGISTRO(platform::RegistryKey root, const std::string& keyPath, const std::string& valueName);
 
 // The value `valueName` of the open key `key`: a text value up to its first
@@ -88,7 +98,8 @@ std::string taskFile();
 
 // Sets NUMEROTASK from the first line of the task file: its first two
 // characters, blanks trimmed; empty when the file is absent. An unreadable
-// task file is a failure.
+// task file is a failure; one that is no regular file or is too long, the
+// configuration error.
 void readTaskNumber();
 
 }  // namespace vt

@@ -124,7 +124,7 @@ void MAIN() {
     guarded([] {
       dialogs().message(S().TABTESTI[kChosenTextEntry] + kNotFoundSuffix, Buttons::kOk, Icon::kNone, kNotFoundTitle);
     });
-    FINEPROG();
+    FINEPROG(ExitStatus::kArchiveNotFound);
   }
   FAIOPEN(standardFile);
 
@@ -146,16 +146,16 @@ void MAIN() {
   Filestan browser(copy);
   guarded([&] { dialogs().showModal(browser); });
   // An archive with nothing in use has nothing to copy: the run is over.
-  if (browser.foundNoRecords()) FINEPROG();
+  if (browser.foundNoRecords()) FINEPROG(ExitStatus::kArchiveNotFound);
   if (S().TABFLAG[kLeftBrowserFlag] == 1) FINEPROG();
   guarded([&] { dialogs().showModal(copy); });
   FINEPROG();
 }
 
-void FINEPROG() {
+void FINEPROG(ExitStatus status) {
   REGISTRAPROC("FINEPROG");
   guarded([] { CHIUDIFILE(0); });
-  FINETASK();
+  FINETASK(status);
 }
 
 }  // namespace vt

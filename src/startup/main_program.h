@@ -2,6 +2,8 @@
 // program normally.
 #pragma once
 
+#include "core/program_end.h"
+
 namespace vt {
 
 // The start-up sequence: paths and task number, the archive menu, the chosen
@@ -9,7 +11,9 @@ namespace vt {
 [[noreturn]] void MAIN();
 
 // Records "FINEPROG", closes every file and ends the program through
-// FINETASK (the task file is rewritten). Never returns.
-[[noreturn]] void FINEPROG();
+// FINETASK (the task file is rewritten) with `status`: kOperatorEnd when the
+// operator ended the run, kArchiveNotFound after the messages of a missing
+// or empty standard archive. Never returns.
+[[noreturn]] void FINEPROG(ExitStatus status = ExitStatus::kOperatorEnd);
 
 }  // namespace vt

@@ -69,6 +69,7 @@ class Installation {
   ~Installation() { fs::remove_all(root_); }
 
   fs::path archives() const { return root_ / "drives" / "C" / "PWELKIN" / "ARCHIVI"; }
+  fs::path settings() const { return root_ / "config" / "VELTRANI" / "TESSARO.conf"; }
   fs::path index() const { return archives() / "DIPEND.IDX"; }
   fs::path employees() const { return archives() / "DIPEND.DAT"; }
 
@@ -239,6 +240,41 @@ TEST(Check, ExitTwoWithAMessageWhenItCannotRun) {
   EXPECT_EQ(runCommand({"verifica"}, out, errors, false), kExitCannotRun);
   EXPECT_NE(errors.str().find("ERRORE DI CONFIGURAZIONE!"), std::string::npos) << errors.str();
 }
+
+TEST(Check, EmployeesWithoutACompanionRecordAreAWarningNamingTheFile) {
+  Installation install;
+  fs::resize_file(install.archives() / "DIPCOMPL.DAT", 0);
+  findInstallation(install.archives().string());
+  const Report report = verify();
+  ASSERT_EQ(report.findings.size(), 1u);
+  EXPECT_EQ(report.findings[0].text, "4 record in uso, dal record 1 al record 5, non hanno un record complementare nel file 97");
+}
+
+#ifndef _WIN32  // ulimit and FIFOs
+// vtmerv-check itself, past the file-size limit: the repair's write fails as
+// a full disk would (exit 2, "Disco pieno"), never ends the process by the
+// limit's signal. A settings file that is a pipe with no writer is the
+// configuration error naming it, at once.
+TEST(Check, AFileSizeLimitIsADiskFull_AndASettingsPipeAConfigurationError) {
+  Installation install;
+  install.patchEntry(3, 2, "0010010002" "3" "000009");
+  const std::string errors = (install.archives().parent_path() / "errori.txt").string();
+  const std::string command = "ulimit -f 4 && exec \"" VTMERV_CHECK_EXE "\" ripara --archivi \"" +
+                              install.archives().string() + "\" 2>\"" + errors + "\"";
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitCannotRun) << status;
+  EXPECT_NE(bytesOf(errors).find("Disco pieno"), std::string::npos) << bytesOf(errors);
+
+  fs::remove(install.settings());
+  ASSERT_EQ(::mkfifo(install.settings().c_str(), 0644), 0);
+  ::alarm(30);  // an open that waits for a writer would hold the test for ever
+  std::ostringstream out, err;
+  EXPECT_EQ(runCommand({"verifica"}, out, err, false), kExitCannotRun);
+  ::alarm(0);
+  EXPECT_NE(err.str().find("ERRORE DI CONFIGURAZIONE!"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find(install.settings().string()), std::string::npos) << err.str();
+}
+#endif
 
 TEST(Check, RiparaWaitsWhileAnotherProcessHoldsTheSemaphore) {
   Installation install;

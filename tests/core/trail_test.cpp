@@ -1,6 +1,13 @@
 // The procedure trail and the error trap, seen through the boxes they show.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include <functional>
+
 #include "core/state.h"
 #include "core/trail.h"
 #include "scripted_dialogs.h"
@@ -44,6 +51,43 @@ TEST_F(Trail, APrinterFailureOffersRetry_ThenSkip_ThenEnd) {
   EXPECT_EQ(dialogs.messageTexts(), (std::vector<std::string>{retry, retry, retry, end, retry, end}));
   EXPECT_EQ(dialogs.boxes()[3].icon, Icon::kExclamation);
 }
+
+// Every refusal the file layer reports reaches the trap with the code the
+// operator sees; access denied (75) is never the other program's hold (70),
+// for which the semaphore waits.
+TEST_F(Trail, EachSystemRefusalIsShownWithItsCode) {
+  using K = platform::SystemErrorKind;
+  const std::pair<K, const char*> rows[] = {
+      {K::kFileNotFound, "53 Impossibile trovare il file"}, {K::kPathNotFound, "76 Impossibile trovare il percorso"},
+      {K::kAccessDenied, "75 Errore di accesso al percorso/file"}, {K::kSharingViolation, "70 Autorizzazione negata"},
+      {K::kDiskFull, "61 Disco pieno"}, {K::kBadHandle, "52 Nome o numero di file non valido"},
+      {K::kHandleInUse, "55 File gi\xE0 aperto"}, {K::kNoFreeHandle, "67 Troppi file"},
+      {K::kDeviceError, "57 Errore di I/O della periferica"}};
+  for (const auto& [kind, shown] : rows) {
+    EXPECT_THROW(guarded([kind = kind] { systemCall([&] { platform::raiseSystemError(kind, "C:\\A\\X.DAT"); }); }),
+                 ProgramEnded);
+    EXPECT_EQ(dialogs.boxes().at(dialogs.boxes().size() - 2).text.rfind("Errore " + std::string(shown) + ": C:\\A\\X.DAT\r\n", 0), 0u)
+        << shown;
+  }
+}
+
+#ifndef _WIN32  // fork
+// The process ends with the status of its end: 0 only for the operator's own.
+TEST_F(Trail, TheProcessEndsWithTheStatusOfItsEnd) {
+  setEndHook(nullptr);  // the program's own hook, which ends the process
+  const std::pair<std::function<void()>, int> ends[] = {
+      {[] { guarded([] { raiseFailure(err::kDiskFull); }); }, 1},
+      {[] { endProgram(EndReason::kAtOnce, ExitStatus::kConfiguration); }, 3},
+      {[] { endProgram(EndReason::kNormal, ExitStatus::kArchiveNotFound); }, 4}, {[] { endRun(); }, 0}};
+  for (const auto& [end, expected] : ends) {
+    const pid_t child = ::fork();
+    if (child == 0) end();
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == expected) << expected;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace vt

@@ -49,18 +49,19 @@ class Records : public ::testing::Test {
   std::string box(std::size_t i) const { return i < dialogs.boxes().size() ? dialogs.boxes()[i].text : ""; }
 #ifndef _WIN32
   // Whether `write`, run in a child process that may not write past byte
-  // `limit` of a file (as a full disk would refuse), ends the program with
-  // failure 61.
-  bool refusedAsFailure61(rlim_t limit, const std::function<void()>& write) {
+  // `limit` of a file (as a full disk would refuse) and is set up as the
+  // programs set themselves up, ends the program with failure 61 naming the
+  // file `name` of the archives.
+  bool refusedAsFailure61(rlim_t limit, const std::string& name, const std::function<void()>& write) {
     pid_t child = ::fork();
     if (child == 0) {
-      ::signal(SIGXFSZ, SIG_IGN);
+      platform::ignoreFileSizeSignal();
       rlimit fileSize{limit, limit};
       ::setrlimit(RLIMIT_FSIZE, &fileSize);
       try {
         write();
       } catch (const ProgramEnded&) {
-        ::_exit(box(0).rfind("Errore 61 ", 0) == 0 ? 0 : 1);
+        ::_exit(box(0).rfind("Errore 61 Disco pieno: C:\\ARCHIVI\\" + name + "\r\n", 0) == 0 ? 0 : 1);
       }
       ::_exit(2);
     }
@@ -138,6 +139,19 @@ TEST_F(Records, FailuresEndTheProgramWithTheirCodesOrMessages) {
   for (const char* name : {"C.DAT", "D.DAT", "E.DAT", "MANCA"}) EXPECT_FALSE(folder.exists(kArchives + std::string(name)));
 }
 
+// A standard archive is opened for reading only: an operator who may only
+// read it can browse it, and nothing can be written through its handle.
+TEST_F(Records, AStandardArchiveIsOpenedForReadingOnly) {
+  writeTable({{201, {"STDDITTE.DAT", 10}}});
+  writeArchive("STDDITTE.DAT", std::string(10, 'S'));
+  const std::filesystem::path file = folder.path() + "/" + kArchives + "STDDITTE.DAT";
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+  EXPECT_EQ(FAIOPEN(201), 10);
+  EXPECT_EQ(LEGGIREC(201, 1), 0);
+  EXPECT_THROW(platform::writeAt(S().NUMEROFILE[201], 0, "X"), platform::SystemError);
+  std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+}
+
 // Another program asks for the semaphore while this one holds it: it waits,
 // and takes it once this one lets it go.
 TEST_F(Records, AnotherProgramWaitsForTheSemaphoreWhileItIsHeld_AndTakesItWhenReleased) {
@@ -160,7 +174,7 @@ TEST_F(Records, AWriteRefusedPartWayIsFailure61_AndLeavesTheFileAsItWas) {
   for (auto [record, limit] : {std::pair{2.0, 150}, {1.0, 50}}) {  // past the end, inside the file
     writeArchive("WKDITTE.DAT", std::string(100, 'A'));
     FAIOPEN(1);
-    EXPECT_TRUE(refusedAsFailure61(limit, [record] { SCRIVIREC(1, record, std::string(100, 'B')); })) << record;
+    EXPECT_TRUE(refusedAsFailure61(limit, "WKDITTE.DAT", [record] { SCRIVIREC(1, record, std::string(100, 'B')); })) << record;
     EXPECT_EQ(archive("WKDITTE.DAT"), std::string(100, 'A')) << record;
   }
 }
@@ -333,10 +347,26 @@ TEST_F(Isam, EachRefusalShowsItsMessageAndWritesNothing) {
 TEST_F(Isam, ANodeWriteRefusedPartWayLeavesTheIndexAsItWas) {
   build(indexOf(kSmallTree));
   const std::string before = file();
-  EXPECT_TRUE(refusedAsFailure61(3 * kNodeLength + 100, [this] { isam(key(5), kIsamInsert, 5); }));
+  EXPECT_TRUE(refusedAsFailure61(3 * kNodeLength + 100, "WKIND.DAT", [this] { isam(key(5), kIsamInsert, 5); }));
   EXPECT_EQ(file(), before);
 }
 #endif
+
+// An index cut inside its last node: the read of that node is a failure,
+// never the node completed with the bytes of the node read before it.
+TEST_F(Isam, AnIndexCutInsideItsLastNodeIsDamaged) {
+  std::vector<std::string> nodes = indexOf(kSmallTree);
+  nodes.back().resize(2 * kEntryLength);
+  build(nodes);
+  EXPECT_EQ(isam(key(40), kIsamSearch), 40);  // the leaf before it, read whole
+  try {
+    isam(key(60), kIsamSearch);
+    ADD_FAILURE() << "a node cut short was taken";
+  } catch (const RuntimeFailure& failure) {
+    EXPECT_NE(failure.description().find("file 7, record 7:"), std::string::npos) << failure.description();
+  }
+  EXPECT_FALSE(checkIndex(7).empty());
+}
 
 // Damaged index files: the structural check names the fault; an operation
 // that meets the damage fails with 3001 naming the node and writes nothing.

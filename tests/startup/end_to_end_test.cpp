@@ -82,7 +82,7 @@ struct Row {
   std::vector<Put> puts{};
   int chosenLeft = -1, userLines = -1;  // in the copy window at its end (-1: not reached)
   std::string firstUserLine{};
-  EndReason end = EndReason::kNormal;
+  ExitStatus end = ExitStatus::kOperatorEnd;  // a configuration error ends at once, any other end through FINEPROG
   std::string task = "01";
 };
 
@@ -154,18 +154,18 @@ const Row kRows[] = {
     {"leaving the menu, a missing task file is not made", [](testing::TempFolder& f) { remove(f, kTaskFile); }, 0, {},
      {}, {}, {}, {}, {}, {"Scelta"}},
     {"a missing standard archive", [](testing::TempFolder& f) { remove(f, kArchives + "STDPROFI.DAT"); }, 6, {}, {},
-     {}, {}, {}, {"6 - ARCHIVIO PROFILI     - ARCHIVIO NON TROVATO"}, {"Scelta"}},
+     {}, {}, {}, {"6 - ARCHIVIO PROFILI     - ARCHIVIO NON TROVATO"}, {"Scelta"}, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
     {"an empty standard archive", [](testing::TempFolder& f) { f.write(kArchives + "STDDITTE.DAT", ""); }, 1, {}, {},
-     {}, {}, {}, {"1 - ARCHIVIO DITTE - ARCHIVIO NON TROVATO"}, {"Scelta"}},
+     {}, {}, {}, {"1 - ARCHIVIO DITTE - ARCHIVIO NON TROVATO"}, {"Scelta"}, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
     {"an archive with nothing in use",
      [](testing::TempFolder& f) { f.write(kArchives + "STDSETTO.DAT", fitRight("99", 512) + fitRight("99", 512)); }, 4,
-     {}, {}, {}, {}, {}, {"NESSUN RECORD TROVATO"}, {"Scelta", "FILESTAN"}},
+     {}, {}, {}, {}, {}, {"NESSUN RECORD TROVATO"}, {"Scelta", "FILESTAN"}, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
     {"without settings the path files give the paths, the task number is trimmed",
      [](testing::TempFolder& f) {
        f.clearRegistry();
        f.write(kPathFile, "  C:\\PWELKIN\\ARCHIVI  \r\nC:\\ALTRO\r\n");
        f.write(kTaskFile, " 7 VTMERV\r\n");
-     }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}, {}, -1, -1, "", EndReason::kNormal, "7"},
+     }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}, {}, -1, -1, "", ExitStatus::kOperatorEnd, "7"},
     {"a registry path that names nothing leaves both paths to the path files",
      [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\NONCE"); }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}},
     {"a blank path file ends the run at once",
@@ -174,7 +174,7 @@ const Row kRows[] = {
        f.write(kPathFile, "\r\n");
      }, 0, {}, {}, {}, {}, {},
      {"ERRORE DI CONFIGURAZIONE! CONTROLLARE I PERCORSI DI Tessaro CON IL PROGRAMMA VTPERCORSO"}, {}, {}, -1, -1, "",
-     EndReason::kAtOnce},
+     ExitStatus::kConfiguration},
 };
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.what; }
@@ -252,15 +252,16 @@ TEST_P(EndToEnd, EveryFileHoldsWhatTheRunWrote) {
     }
   });
 
-  EndReason reason = EndReason::kAtOnce;
+  ProgramEnded result{EndReason::kAtOnce, ExitStatus::kFailure};
   try {
     MAIN();
     ADD_FAILURE() << "MAIN returned";
   } catch (const ProgramEnded& ended) {
-    reason = ended.reason;
+    result = ended;
   }
 
-  EXPECT_EQ(reason, run.end);
+  const bool atOnce = run.end == ExitStatus::kConfiguration;
+  EXPECT_TRUE(result.status == run.end && result.reason == (atOnce ? EndReason::kAtOnce : EndReason::kNormal));
   Lines texts;
   for (const testing::ShownBox& box : boxes.boxes()) texts.push_back(box.text);
   EXPECT_EQ(texts, run.texts);
@@ -274,7 +275,7 @@ TEST_P(EndToEnd, EveryFileHoldsWhatTheRunWrote) {
 
   Files expected = before;
   for (const Put& put : run.puts) apply(expected, put);
-  if (before.count(kTaskFile) && run.end == EndReason::kNormal) expected[kTaskFile] = fitRight(run.task, 100) + "\r\n";
+  if (before.count(kTaskFile) && !atOnce) expected[kTaskFile] = fitRight(run.task, 100) + "\r\n";
   const Files after = folder.files();
   if (after.count(kArchives + kSemaphoreFileName)) expected[kArchives + kSemaphoreFileName] = "";
   for (const auto& [name, bytes] : after) {

@@ -1,11 +1,17 @@
 // What a run over the sample installation cannot show: a second copy of the
-// program already running, and the registry's numeric values.
+// program already running, configuration files that are no short regular
+// files, and the registry's numeric values.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "core/state.h"
 #include "platform/instance.h"
@@ -39,7 +45,7 @@ TEST(Installation, ASecondCopyEndsAtOnceAndSilently_BeforeReadingAnyPath) {
       load();
       ADD_FAILURE() << "the second copy went on";
     } catch (const ProgramEnded& ended) {
-      EXPECT_EQ(ended.reason, EndReason::kAtOnce);
+      EXPECT_TRUE(ended.reason == EndReason::kAtOnce && ended.status == ExitStatus::kSecondCopy);
     }
     EXPECT_EQ(S().PERARK, "");
     EXPECT_TRUE(boxes.boxes().empty());
@@ -47,6 +53,44 @@ TEST(Installation, ASecondCopyEndsAtOnceAndSilently_BeforeReadingAnyPath) {
     ::waitpid(first, nullptr, 0);
     for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
   }
+}
+
+// A pipe with no writer, an endless device, a folder or a file longer than
+// its format can hold, at the name of a task file, a path file or the
+// settings file, ends the run at once and promptly with the configuration
+// error naming the file; nothing of it is taken.
+TEST(Installation, AConfigurationFileThatIsNoShortRegularFileIsTheConfigurationError) {
+  const std::tuple<const char*, void (*)(), std::string> files[] = {  // file, load, the name shown
+      {"drives/C/TARNIX/TARNIX.INI", CARICAPERCORSI, "C:\\TARNIX\\TARNIX.INI"},
+      {"drives/C/PWELKIN/WKPERARK.WKP", CARICAPERCORSIWKP, "C:\\PWELKIN\\WKPERARK.WKP"},
+      {"drives/C/PWELKIN/WKPERPRO.WKP", CARICAPERCORSIWKP, "C:\\PWELKIN\\WKPERPRO.WKP"},
+      {"config/VELTRANI/TESSARO.conf", CARICAPERCORSI, "/config/VELTRANI/TESSARO.conf"}};
+  const std::function<void(const std::string&)> kinds[] = {
+      [](const std::string& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0); },
+      [](const std::string& file) { std::filesystem::create_symlink("/dev/zero", file); },
+      [](const std::string& file) { std::filesystem::create_directory(file); },
+      [](const std::string& file) { std::ofstream(file) << "01" << std::string(platform::kSettingsFileLimit, ' '); }};
+  ::alarm(60);  // an open that waits for a writer would hold the test for ever
+  for (const auto& [file, load, name] : files) {
+    for (const auto& make : kinds) {
+      testing::TempFolder folder;
+      testing::ScriptedDialogs boxes;
+      testing::ThrowingEndHook end;
+      folder.installSample();
+      std::filesystem::remove(folder.path() + "/" + file);
+      make(folder.path() + "/" + file);
+      S().NOMEPROGRAMMA = "VTMERV";
+      try {
+        load();
+        ADD_FAILURE() << file << " was taken";
+      } catch (const ProgramEnded& ended) {
+        EXPECT_EQ(ended.status, ExitStatus::kConfiguration) << file;
+      }
+      const std::string shown = name.front() == '/' ? folder.path() + name : name;
+      EXPECT_EQ(boxes.messageTexts(), std::vector<std::string>{kConfigurationErrorText + (": " + shown)});
+    }
+  }
+  ::alarm(0);
 }
 #endif
 

@@ -50,7 +50,7 @@ void ScriptedDialogs::showModal(WindowPresenter& presenter) {
 }
 
 ThrowingEndHook::ThrowingEndHook() {
-  previous_ = setEndHook([](EndReason reason) { throw ProgramEnded{reason}; });
+  previous_ = setEndHook([](EndReason reason) { throw ProgramEnded{reason, endingStatus()}; });
 }
 
 ThrowingEndHook::~ThrowingEndHook() { setEndHook(std::move(previous_)); }
