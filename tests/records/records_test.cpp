@@ -166,6 +166,29 @@ TEST_F(Records, AnotherProgramWaitsForTheSemaphoreWhileItIsHeld_AndTakesItWhenRe
   EXPECT_EQ(other, 0);
 }
 
+// A hold frees the semaphore exactly once, whichever way its scope ends: a
+// hold released early (or never taken) leaves alone a semaphore taken after.
+TEST_F(Records, TheSemaphoreHoldReleasesItExactlyOnceOnEveryWayOut) {
+  writeTable({});
+  const auto held = [] { return S().NUMEROFILE[kSemaphoreFileNumber] != 0; };
+  const std::pair<void (*)(), bool> ways[] = {  // the scope, held after it
+      {[] { SemaphoreHold hold; }, false},
+      {[] { SemaphoreHold hold; throw RuntimeFailure(57, "I/O"); }, false},
+      {[] { SemaphoreHold hold; hold.release(); APRISEMA(); }, true},
+      {[] { SemaphoreHold hold; hold.release(); hold.take(); hold.release(); APRISEMA(); }, true},
+      {[] { APRISEMA(); SemaphoreHold hold(false); }, true}};
+  for (std::size_t i = 0; i < std::size(ways); ++i) {
+    try {
+      ways[i].first();
+    } catch (const RuntimeFailure&) {
+    }
+    EXPECT_EQ(held(), ways[i].second) << i;
+    CHIUDISEMA();
+  }
+  SemaphoreHold hold;
+  EXPECT_TRUE(held());
+}
+
 #ifndef _WIN32  // fork, file-size limits and the child's processor time
 // A write the system refuses part way (past the file-size limit, as a full
 // disk would) is failure 61 and leaves the file as it was.
