@@ -147,23 +147,20 @@ void openForReading(const FileOf& file) {
 }
 
 // Holds the task semaphore (unless told not to) and closes the given
-// numbers and the semaphore when it goes.
+// numbers when it goes, then releases the semaphore.
 class Session {
  public:
   explicit Session(std::vector<double> numbers, bool semaphore = true)
-      : numbers_(std::move(numbers)), semaphore_(semaphore) {
-    if (semaphore_) APRISEMA();
-  }
+      : numbers_(std::move(numbers)), semaphore_(semaphore) {}
   ~Session() {
     for (double number : numbers_) CHIUDIFILE(number);
-    if (semaphore_) CHIUDISEMA();
   }
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
  private:
   std::vector<double> numbers_;
-  bool semaphore_;
+  SemaphoreHold semaphore_;  // released after the body above closed the numbers
 };
 
 // Makes the semaphore file when it is absent, with the owner, group and

@@ -25,18 +25,6 @@ std::string keyPart(const std::string& shown, std::size_t width) {
   return zeroPad(decimalText(VAL(shown)), width);
 }
 
-// The task semaphore of one check: taken on construction, released on
-// every way out, also when a failure leaves the check.
-class HeldSemaphore {
- public:
-  HeldSemaphore() { APRISEMA(); }
-  ~HeldSemaphore() { CHIUDISEMA(); }
-  HeldSemaphore(const HeldSemaphore&) = delete;
-  HeldSemaphore& operator=(const HeldSemaphore&) = delete;
-  void take() { APRISEMA(); }
-  void release() { CHIUDISEMA(); }
-};
-
 }  // namespace
 
 std::string Codnuo::key() const { return S().TABTESTI[kKeyEntry]; }
@@ -319,7 +307,7 @@ void Codnuo::unload() {
 void Codnuo::VERIFN() {
   REGISTRAPROC("VERIFN");
   guarded([&] {
-    HeldSemaphore semaphore;
+    SemaphoreHold semaphore;
     State& s = S();
     const std::string key = keyString();
     const double company = VAL(MID(key, kCompanyPos, kCompanyWidth));
