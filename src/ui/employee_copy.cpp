@@ -57,7 +57,10 @@ double nextRecordNumber(int number) {
   return std::floor(LOF(number) / static_cast<double>(S().BUFFERREC[number].size())) + 1;
 }
 
-void closeCopyFiles() {
+// The end of a copy, whichever way it goes: the semaphore is released first
+// (when it is held), then the index and the companion file are closed.
+void endCopy(SemaphoreHold& semaphore) {
+  semaphore.release();
   CHIUDIFILE(kEmployeeIndexFile);
   CHIUDIFILE(kCompanionFile);
 }
@@ -77,10 +80,11 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
         const auto keyPos = static_cast<std::size_t>(s.TABPARAM[2]);
         const auto keyLength = static_cast<std::size_t>(s.TABPARAM[3]);
         const double standardRecord = VAL(MID(line, kEmployeeNumberPos, kEmployeeNumberDigits));
+        SemaphoreHold semaphore(false);  // taken only to write
 
         // A standard record that cannot be read whole is never copied.
         if (!isStandardFile(standardFile) || standardRecord < 1 || LEGGIREC(standardFile, standardRecord) == 1) {
-          closeCopyFiles();
+          endCopy(semaphore);
           dialogs().message(Filesta2::kOutOfLimits, Buttons::kOk, Icon::kNone);
           return Filesta2::kNothingCopied;
         }
@@ -92,10 +96,9 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
         if (found > 0 &&
             DOMANDASN("IL CODICE " + code + " E' ESISTENTE" + kCrLf + "SOVRASCRIVERE ?") == "S") {
           // The user's record of that employee is the one the index points at.
-          APRISEMA();
+          semaphore.take();
           if (LEGGIREC(kUserEmployeeFile, found) == 1) {
-            CHIUDISEMA();
-            closeCopyFiles();
+            endCopy(semaphore);
             dialogs().message(Filesta2::kOutOfLimits, Buttons::kOk, Icon::kNone);
             return Filesta2::kNothingCopied;
           }
@@ -111,7 +114,7 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
           if (VAL(newCode) == 0) return Filesta2::kNothingCopied;
           overwrite(copy, keyPos, LEFT(newCode, keyLength));
 
-          APRISEMA();
+          semaphore.take();
           const double appended = nextRecordNumber(kUserEmployeeFile);
           if (toInt16(ISAM(kEmployeeIndexFile, newCode, kIsamInsert, appended)) == -1) {
             // Nothing is written. When another program took the code after the
@@ -121,8 +124,7 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
               dialogs().message("ATTENZIONE!!!! CODICE " + newCode + " GIA ESISTENTE", Buttons::kOk,
                                 Icon::kInformation, kCopyTitle);
             }
-            CHIUDISEMA();
-            closeCopyFiles();
+            endCopy(semaphore);
             return Filesta2::kNothingCopied;
           }
           // The employee record is written last: until it is there, the new
@@ -144,8 +146,7 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
         // on disk by then. A flush the device refuses goes to the trap, which
         // shows it and ends the program: the copy is never reported done.
         flushWrittenRecords();
-        CHIUDISEMA();
-        closeCopyFiles();
+        endCopy(semaphore);
         window.removeChosenLine(index);
         window.addUserLine(code + " " + line);
         window.selectFirstChosen();
