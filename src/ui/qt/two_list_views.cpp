@@ -1,17 +1,62 @@
-#include "ui/qt/two_list_view.h"
+#include "ui/qt/two_list_views.h"
 
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <array>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "ui/archive_lines.h"
+#include "ui/browser.h"
+#include "ui/copy_window.h"
 #include "ui/qt/archive_widgets.h"
 #include "ui/qt/cp1252.h"
 #include "ui/qt/presenter_view.h"
 
 namespace vt::qt {
 namespace {
+
+// What tells one two-list window's view from the other's.
+struct TwoListForm {
+  struct List {
+    const char* objectName;
+    const char* heading;
+  };
+  // A button of the presenter's Comando1 array, by its index.
+  struct Button {
+    int index;
+    QStyle::StandardPixmap picture;
+    const char* objectName;
+  };
+  // The presenter's lists 0 and 1, left to right.
+  std::array<List, 2> lists;
+  // The buttons between the lists, top to bottom; then the buttons of the
+  // bottom row, right of `instruction` (none: an empty space). Tab follows
+  // this order.
+  std::vector<Button> options;
+  const char* instruction;
+  std::vector<Button> bottom;
+};
+
+const TwoListForm kBrowserForm = {
+    {{{"standardList", Filestan::kStandardListLabel}, {"chosenList", Filestan::kChosenListLabel}}},
+    {{Filestan::kChooseOne, QStyle::SP_ArrowRight, "chooseOne"},
+     {Filestan::kChooseAll, QStyle::SP_MediaSeekForward, "chooseAll"},
+     {Filestan::kReturnAll, QStyle::SP_MediaSeekBackward, "returnAll"},
+     {Filestan::kReturnOne, QStyle::SP_ArrowLeft, "returnOne"}},
+    Filestan::kInstruction,
+    {{Filestan::kLeave, QStyle::SP_DialogCloseButton, "leave"},
+     {Filestan::kConfirm, QStyle::SP_DialogApplyButton, "confirm"}}};
+
+const TwoListForm kCopyWindowForm = {
+    {{{"chosenList", Filesta2::kChosenListLabel}, {"userList", Filesta2::kUserListLabel}}},
+    {{Filesta2::kCopyOne, QStyle::SP_ArrowRight, "copyOne"}, {Filesta2::kCopyAll, QStyle::SP_MediaSeekForward, "copyAll"}},
+    nullptr,
+    {{Filesta2::kLeave, QStyle::SP_DialogCloseButton, "leave"}}};
 
 class TwoListView : public PresenterView {
  public:
@@ -102,10 +147,22 @@ class TwoListView : public PresenterView {
   unsigned focusShown_ = 0;
 };
 
+// The view of `presenter`, which must be a `Window`.
+template <class Window>
+std::unique_ptr<QDialog> makeView(WindowPresenter& presenter, const TwoListForm& form) {
+  auto* window = dynamic_cast<Window*>(&presenter);
+  if (window == nullptr) {
+    throw std::logic_error("a two-list view was given the presenter of " + std::string(presenter.formName()));
+  }
+  return std::make_unique<TwoListView>(*window, form);
+}
+
 }  // namespace
 
-std::unique_ptr<QDialog> makeTwoListView(TwoListWindow& presenter, const TwoListForm& form) {
-  return std::make_unique<TwoListView>(presenter, form);
+std::unique_ptr<QDialog> makeBrowserView(WindowPresenter& presenter) { return makeView<Filestan>(presenter, kBrowserForm); }
+
+std::unique_ptr<QDialog> makeCopyWindowView(WindowPresenter& presenter) {
+  return makeView<Filesta2>(presenter, kCopyWindowForm);
 }
 
 }  // namespace vt::qt
