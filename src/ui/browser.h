@@ -48,13 +48,12 @@ class Filestan : public TwoListWindow {
 
   // --- Events ------------------------------------------------------------------
 
-  // kChooseOne ... kConfirm. Trail "COMANDO1_CLICK".
+  // The buttons kChooseOne ... kConfirm (trail "COMANDO1_CLICK"). A double
+  // click (trail "RIEPILOGO1_DBLCLICK") or Enter (trail "RIEPILOGO1_KEYPRESS";
+  // any other key is left to the list) moves the selected line of a list to
+  // the other list.
   void commandClick(int button) override;
-  // Moves the selected line of `list` to the other list. Trail
-  // "RIEPILOGO1_DBLCLICK".
   void listDoubleClick(int list) override;
-  // Enter (13) moves the selected line of `list` to the other list; any other
-  // key is left to the list. Trail "RIEPILOGO1_KEYPRESS".
   void listKeyPress(int list, std::int16_t keyAscii) override;
 
   // --- Procedures --------------------------------------------------------------

@@ -47,10 +47,9 @@ class Filesta2 : public TwoListWindow {
   // --- Events ------------------------------------------------------------------
 
   // kCopyOne: CARICAWIN; kCopyAll: CARICATUTTOWIN; kLeave: closes the window.
+  // A double click or Enter on the chosen list: CARICAWIN.
   void commandClick(int button) override;
-  // On the chosen list, CARICAWIN.
   void listDoubleClick(int list) override;
-  // Enter (13) on the chosen list, CARICAWIN.
   void listKeyPress(int list, std::int16_t keyAscii) override;
 
   // --- Procedures --------------------------------------------------------------
