@@ -3,7 +3,6 @@
 #include "core/dialogs.h"
 #include "core/state.h"
 #include "core/trail.h"
-#include "records/records.h"
 #include "ui/copy_window.h"
 
 namespace vt {
