@@ -3,7 +3,6 @@
 #include "core/dialogs.h"
 #include "core/state.h"
 #include "core/trail.h"
-#include "records/records.h"
 #include "ui/copy_window.h"
 
 namespace vt {
@@ -14,18 +13,13 @@ constexpr int kStandardFileEntry = 1;
 constexpr int kArchiveTitleEntry = 49;
 constexpr int kLeftWithExitFlag = 25;
 
-constexpr std::int16_t kEnterKey = 13;
-
-bool isList(int list) { return list == Filestan::kStandardList || list == Filestan::kChosenList; }
-
-// The list a view asks about; any other number is taken as the standard list.
-int listSlot(int list) { return list == Filestan::kChosenList ? Filestan::kChosenList : Filestan::kStandardList; }
+bool standardRecordFree(int file) { return startsFree(S().BUFFERREC[file]); }
 
 }  // namespace
 
 Filestan::Filestan(Filesta2& copyWindow) : copyWindow_(copyWindow) {}
 
-const char* Filestan::buttonCaption(int button) {
+const char* Filestan::buttonCaption(int button) const {
   switch (button) {
     case kChooseOne: return "Singolo";
     case kChooseAll: return "Tutti";
@@ -43,18 +37,10 @@ void Filestan::load() {
     S().TABFLAG[kLeftWithExitFlag] = 0;
     centre(kWidthTwips, kHeightTwips, dialogs().screenSize());
 
-    ArchiveList& standardList = lists_[kStandardList];
+    ArchiveList& standardList = archiveList(kStandardList);
     standardList.clear();
     const int standard = S().TABPARAM[kStandardFileEntry];
-    if (isStandardFile(standard)) {
-      for (int record = 1; record <= kMaxListedRecords; ++record) {
-        S().FINEARCHIVIO = LEGGIREC(standard, record);
-        if (S().FINEARCHIVIO == 1) break;
-        const std::string& buffer = S().BUFFERREC[standard];
-        if (startsFree(buffer)) continue;
-        standardList.add(standardLine(buffer, record));
-      }
-    }
+    if (isStandardFile(standard)) listRecords(standardList, standard, standardRecordFree, standardLine);
     changed();
 
     if (standardList.empty()) {
@@ -64,14 +50,13 @@ void Filestan::load() {
       return;
     }
     standardList.select(0);
-    focusedList_ = kStandardList;
-    ++focusRequests_;
-    archiveTitle_ = S().TABTESTI[kArchiveTitleEntry];
+    focusList(kStandardList);
+    setArchiveTitle(S().TABTESTI[kArchiveTitleEntry]);
     changed();
   });
 }
 
-void Filestan::COMANDO1_CLICK(int button) {
+void Filestan::commandClick(int button) {
   REGISTRAPROC("COMANDO1_CLICK");
   guarded([&] {
     switch (button) {
@@ -89,7 +74,7 @@ void Filestan::COMANDO1_CLICK(int button) {
   });
 }
 
-void Filestan::RIEPILOGO1_DBLCLICK(int list) {
+void Filestan::listDoubleClick(int list) {
   REGISTRAPROC("RIEPILOGO1_DBLCLICK");
   guarded([&] {
     if (list == kStandardList) SCEGLISINGOLO();
@@ -97,25 +82,13 @@ void Filestan::RIEPILOGO1_DBLCLICK(int list) {
   });
 }
 
-void Filestan::RIEPILOGO1_KEYPRESS(int list, std::int16_t keyAscii) {
+void Filestan::listKeyPress(int list, std::int16_t keyAscii) {
   REGISTRAPROC("RIEPILOGO1_KEYPRESS");
   guarded([&] {
     if (keyAscii != kEnterKey) return;
     if (list == kStandardList) SCEGLISINGOLO();
     if (list == kChosenList) CARICABBS();
   });
-}
-
-void Filestan::select(int list, int index) {
-  if (!isList(list)) return;
-  lists_[list].select(index);
-}
-
-void Filestan::moveSelection(int list, ListMove move, int pageRows) {
-  if (!isList(list)) return;
-  ArchiveList& moved = lists_[list];
-  moved.select(landingLine(move, moved.selected(), moved.size(), pageRows));
-  changed();
 }
 
 void Filestan::SCEGLISINGOLO() { moveSelected(kStandardList, kChosenList); }
@@ -133,36 +106,31 @@ void Filestan::CARICABBS() {
 }
 
 void Filestan::moveSelected(int from, int to) {
-  ArchiveList& source = lists_[from];
+  ArchiveList& source = archiveList(from);
   const int index = source.selected();
   if (index == ArchiveList::kNone) return;
-  lists_[to].add(source.at(index));
+  archiveList(to).add(source.at(index));
   source.removeAt(index);
   if (!source.empty()) {
     source.select(0);
-    focusedList_ = from;
-    ++focusRequests_;
+    focusList(from);
   }
   changed();
 }
 
 void Filestan::moveAll(int from, int to) {
-  ArchiveList& source = lists_[from];
+  ArchiveList& source = archiveList(from);
   const int count = source.size();
   for (int moved = 0; moved < count; ++moved) {
     source.select(0);
-    lists_[to].add(source.at(0));
+    archiveList(to).add(source.at(0));
     source.removeAt(0);
   }
   changed();
 }
 
 void Filestan::unload() {
-  for (const std::string& line : lists_[kChosenList].lines()) copyWindow_.addChosenLine(line);
+  for (const std::string& line : lines(kChosenList)) copyWindow_.addChosenLine(line);
 }
-
-const std::vector<std::string>& Filestan::lines(int list) const { return lists_[listSlot(list)].lines(); }
-
-int Filestan::selected(int list) const { return lists_[listSlot(list)].selected(); }
 
 }  // namespace vt

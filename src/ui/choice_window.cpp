@@ -53,12 +53,12 @@ void Scelta::AddString(std::string& strTesto) {
   changed();
 }
 
-void Scelta::select(std::optional<std::size_t> index) {
+void Scelta::listSelect(std::optional<std::size_t> index) {
   if (index && *index >= entries_.size()) index.reset();
   selected_ = index;
 }
 
-void Scelta::moveSelection(ListMove move, int pageRows) {
+void Scelta::listMove(ListMove move, int pageRows) {
   const int from = selected_ ? static_cast<int>(*selected_) : -1;
   const int to = landingLine(move, from, static_cast<int>(entries_.size()), pageRows);
   selected_.reset();

@@ -79,10 +79,10 @@ class Scelta : public WindowPresenter {
   const Table<std::string, 1, kIconCount>& ICONE() const { return icone_; }
 
   // The operator selects entry `index` (0-based), or clears the selection.
-  void select(std::optional<std::size_t> index);
+  void listSelect(std::optional<std::size_t> index);
   // A moving key in the list, `pageRows` lines showing: selects the entry it
   // lands on.
-  void moveSelection(ListMove move, int pageRows);
+  void listMove(ListMove move, int pageRows);
 
   // Double click on the list ("LSTELENCO_DBLCLICK"): chooses the selected entry.
   void listDoubleClick();

@@ -37,13 +37,11 @@ constexpr const char* kSectorFreeField = "SETX$,00001,02,N,1,S204";
 constexpr std::int16_t kNewNumberLength = 3;
 constexpr const char* kNewNumberType = "N";
 
-constexpr std::int16_t kEnterKey = 13;
-
 bool isKeyedUserFile(int file) {
   return file == kCompanies || file == kSectors || file == kProfiles || file == kFormulas;
 }
 
-// The free-record test of record buffer of user file `file`.
+// The free-record test of the record buffer of user file `file`.
 bool userRecordFree(int file) {
   const std::string& buffer = S().BUFFERREC[file];
   switch (file) {
@@ -52,6 +50,8 @@ bool userRecordFree(int file) {
     default: return startsFree(buffer);
   }
 }
+
+std::string userRecordLine(std::string_view buffer, int) { return keyedLine(buffer); }
 
 std::size_t entryAsCount(int entry) {
   std::int16_t value = S().TABPARAM[entry];
@@ -83,7 +83,7 @@ double askNewNumber(const std::string& line) {
 
 }  // namespace
 
-const char* Filesta2::buttonCaption(int button) {
+const char* Filesta2::buttonCaption(int button) const {
   switch (button) {
     case kCopyOne: return "Singolo";
     case kCopyAll: return "Tutti";
@@ -95,16 +95,15 @@ const char* Filesta2::buttonCaption(int button) {
 void Filesta2::load() {
   REGISTRAPROC("FORM_LOAD");
   guarded([&] {
-    archiveTitle_ = S().TABTESTI[kArchiveTitleEntry];
+    setArchiveTitle(S().TABTESTI[kArchiveTitleEntry]);
     centre(kWidthTwips, kHeightTwips, dialogs().screenSize());
-    focusedList_ = kChosenList;
-    ++focusRequests_;
+    focusList(kChosenList);
   });
   AGGIORNA();
   changed();
 }
 
-void Filesta2::COMANDO1_CLICK(int button) {
+void Filesta2::commandClick(int button) {
   switch (button) {
     case kCopyOne: CARICAWIN(); break;
     case kCopyAll: CARICATUTTOWIN(); break;
@@ -113,24 +112,12 @@ void Filesta2::COMANDO1_CLICK(int button) {
   }
 }
 
-void Filesta2::RIEPILOGO1_DBLCLICK(int list) {
+void Filesta2::listDoubleClick(int list) {
   if (list == kChosenList) CARICAWIN();
 }
 
-void Filesta2::RIEPILOGO1_KEYPRESS(int list, std::int16_t keyAscii) {
+void Filesta2::listKeyPress(int list, std::int16_t keyAscii) {
   if (list == kChosenList && keyAscii == kEnterKey) CARICAWIN();
-}
-
-void Filesta2::select(int list, int index) {
-  if (list != kChosenList && list != kUserList) return;
-  lists_[list].select(index);
-}
-
-void Filesta2::moveSelection(int list, ListMove move, int pageRows) {
-  if (list != kChosenList && list != kUserList) return;
-  ArchiveList& moved = lists_[list];
-  moved.select(landingLine(move, moved.selected(), moved.size(), pageRows));
-  changed();
 }
 
 void Filesta2::AGGIORNA() {
@@ -138,17 +125,10 @@ void Filesta2::AGGIORNA() {
   guarded([&] {
     S().TABFLAG[kLeftWithExitFlag] = 0;
     if (isEmployeeArchive()) return;
-    ArchiveList& userList = lists_[kUserList];
+    ArchiveList& userList = archiveList(kUserList);
     userList.clear();
     const int user = S().TABPARAM[kUserFileEntry];
-    if (isKeyedUserFile(user)) {
-      for (int record = 1; record <= kMaxListedRecords; ++record) {
-        S().FINEARCHIVIO = LEGGIREC(user, record);
-        if (S().FINEARCHIVIO == 1) break;
-        if (userRecordFree(user)) continue;
-        userList.add(keyedLine(S().BUFFERREC[user]));
-      }
-    }
+    if (isKeyedUserFile(user)) listRecords(userList, user, userRecordFree, userRecordLine);
     changed();
   });
 }
@@ -156,9 +136,10 @@ void Filesta2::AGGIORNA() {
 void Filesta2::CARICAWIN() {
   REGISTRAPROC("CARICAWIN");
   guarded([&] {
-    const int index = lists_[kChosenList].selected();
+    const ArchiveList& chosen = archiveList(kChosenList);
+    const int index = chosen.selected();
     if (index == ArchiveList::kNone) return;
-    const std::string line = lists_[kChosenList].at(index);
+    const std::string line = chosen.at(index);
     // Nothing copied, nothing to show again.
     if (copyLine(line, index) == kNothingCopied) return;
     AGGIORNA();
@@ -168,10 +149,11 @@ void Filesta2::CARICAWIN() {
 void Filesta2::CARICATUTTOWIN() {
   REGISTRAPROC("CARICATUTTOWIN");
   guarded([&] {
-    const int passes = lists_[kChosenList].size();
-    for (int pass = 0; pass < passes && !lists_[kChosenList].empty(); ++pass) {
-      lists_[kChosenList].select(0);
-      const std::string line = lists_[kChosenList].at(0);
+    ArchiveList& chosen = archiveList(kChosenList);
+    const int passes = chosen.size();
+    for (int pass = 0; pass < passes && !chosen.empty(); ++pass) {
+      chosen.select(0);
+      const std::string line = chosen.at(0);
       // A line abandoned would only be offered again: stop here.
       if (copyLine(line, 0) == kNothingCopied) break;
     }
@@ -230,32 +212,26 @@ int Filesta2::SCRIVI(const std::string& line, int index) {
 }
 
 void Filesta2::addChosenLine(const std::string& line) {
-  lists_[kChosenList].add(line);
+  archiveList(kChosenList).add(line);
   changed();
 }
 
 void Filesta2::removeChosenLine(int index) {
-  lists_[kChosenList].removeAt(index);
+  archiveList(kChosenList).removeAt(index);
   changed();
 }
 
 void Filesta2::addUserLine(const std::string& line) {
-  lists_[kUserList].add(line);
+  archiveList(kUserList).add(line);
   changed();
 }
 
 void Filesta2::selectFirstChosen() {
-  if (lists_[kChosenList].empty()) return;
-  lists_[kChosenList].select(0);
-  focusedList_ = kChosenList;
-  ++focusRequests_;
+  ArchiveList& chosen = archiveList(kChosenList);
+  if (chosen.empty()) return;
+  chosen.select(0);
+  focusList(kChosenList);
   changed();
 }
-
-const std::vector<std::string>& Filesta2::lines(int list) const {
-  return lists_[list == kUserList ? kUserList : kChosenList].lines();
-}
-
-int Filesta2::selected(int list) const { return lists_[list == kUserList ? kUserList : kChosenList].selected(); }
 
 }  // namespace vt

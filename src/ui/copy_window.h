@@ -18,24 +18,18 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "core/window.h"
-#include "ui/archive_lines.h"
-#include "ui/list_moves.h"
+#include "ui/two_lists.h"
 
 namespace vt {
 
-class Filesta2 : public WindowPresenter {
+class Filesta2 : public TwoListWindow {
  public:
-  static constexpr int kChosenList = 0;  // Riepilogo1(0)
-  static constexpr int kUserList = 1;    // Riepilogo1(1)
-  static constexpr int kCopyOne = 0;     // Comando1(0) "Singolo"
-  static constexpr int kCopyAll = 1;     // Comando1(1) "Tutti"
-  static constexpr int kLeave = 4;       // Comando1(4) "&Uscita"
-
-  static constexpr int kWidthTwips = 10800;
-  static constexpr int kHeightTwips = 8500;
+  static constexpr int kChosenList = kLeftList;  // Riepilogo1(0)
+  static constexpr int kUserList = kRightList;   // Riepilogo1(1)
+  static constexpr int kCopyOne = 0;             // Comando1(0) "Singolo"
+  static constexpr int kCopyAll = 1;             // Comando1(1) "Tutti"
+  static constexpr int kLeave = 4;               // Comando1(4) "&Uscita"
 
   // What SCRIVI (and SCRIVI2) give back.
   static constexpr int kCopied = 0;
@@ -53,16 +47,10 @@ class Filesta2 : public WindowPresenter {
   // --- Events ------------------------------------------------------------------
 
   // kCopyOne: CARICAWIN; kCopyAll: CARICATUTTOWIN; kLeave: closes the window.
-  void COMANDO1_CLICK(int button);
-  // Double click on list `list`: on the chosen list, CARICAWIN.
-  void RIEPILOGO1_DBLCLICK(int list);
-  // A character key on list `list`: Enter (13) on the chosen list, CARICAWIN.
-  void RIEPILOGO1_KEYPRESS(int list, std::int16_t keyAscii);
-  // The operator selected line `index` of list `list` (-1: none).
-  void select(int list, int index);
-  // A moving key in list `list`, `pageRows` lines showing: selects the line
-  // it lands on.
-  void moveSelection(int list, ListMove move, int pageRows);
+  // A double click or Enter on the chosen list: CARICAWIN.
+  void commandClick(int button) override;
+  void listDoubleClick(int list) override;
+  void listKeyPress(int list, std::int16_t keyAscii) override;
 
   // --- Procedures --------------------------------------------------------------
 
@@ -96,33 +84,16 @@ class Filesta2 : public WindowPresenter {
   // list the keyboard focus.
   void selectFirstChosen();
 
-  // --- State a view shows ------------------------------------------------------
+  // --- The window's own fixed texts --------------------------------------------
 
-  const std::vector<std::string>& lines(int list) const;
-  int selected(int list) const;
-  int focusedList() const { return focusedList_; }
-  unsigned focusRequests() const { return focusRequests_; }
-  const std::string& archiveTitle() const { return archiveTitle_; }
-
-  static constexpr const char* kCaption = "Archivi Standard";
-  static constexpr const char* kHeading = "GESTIONE ARCHIVI STANDARD";
-  static constexpr const char* kSelectedArchiveLabel = " ARCHIVIO SELEZIONATO";
-  static constexpr const char* kDesignTitle = "Archivio Standard";
   static constexpr const char* kChosenListLabel = " RECORDS SCELTI";
   static constexpr const char* kUserListLabel = "ARCHIVIO TESSARO";
-  static constexpr const char* kOptionsLabel = "OPZIONI";
   static constexpr const char* kOutOfLimits = "NUMERO RECORD FUORI DAI LIMITI DEL ARCHIVIO";
-  // Caption of button kCopyOne, kCopyAll or kLeave.
-  static const char* buttonCaption(int button);
+  const char* buttonCaption(int button) const override;
 
  private:
   // One chosen line through SCRIVI, or SCRIVI2 for the employee archive.
   int copyLine(const std::string& line, int index);
-
-  ArchiveList lists_[2];
-  int focusedList_ = kChosenList;
-  unsigned focusRequests_ = 0;
-  std::string archiveTitle_ = kDesignTitle;
 };
 
 }  // namespace vt

@@ -132,7 +132,7 @@ void Codnuo::otherFocused() {
   changed();
 }
 
-void Codnuo::labelClicked(int i) {
+void Codnuo::labelClick(int i) {
   if (isClosed() || i < 0 || i >= kBoxes) return;
   editor_.setCaret(i, 0);
   focusBox(i);
@@ -178,7 +178,7 @@ bool Codnuo::boxKeyDown(int i, int key, int shift) {
   return handled;
 }
 
-void Codnuo::boxCharacter(int i, int code) {
+void Codnuo::boxKeyPress(int i, int code) {
   if (isClosed()) return;
   editor_.keyPress(i, code);
   changed();
@@ -195,7 +195,7 @@ void Codnuo::boxCaretMoved(int i, int caret) {
   editor_.setCaret(i, caret);
 }
 
-void Codnuo::enterInBox() {
+void Codnuo::commandClick() {
   if (isClosed()) return;
   REGISTRAPROC("COMMAND1_CLICK");
   guarded([&] {
@@ -235,7 +235,7 @@ void Codnuo::listMove(ListMove move, int pageRows) {
   changed();
 }
 
-void Codnuo::listCharacter(int code) {
+void Codnuo::listKeyPress(int code) {
   if (isClosed()) return;
   if (code == kCharEnter) {
     pickCompany();
@@ -261,7 +261,7 @@ void Codnuo::pickCompany() {
 
 // --- Buttons and closing ---------------------------------------------------------------
 
-void Codnuo::confirm() {
+void Codnuo::confirmClick() {
   if (isClosed()) return;
   // The key is the code the boxes show: each box's trimmed text after zeros,
   // its right-most characters. A box with a blank between its digits (one
@@ -283,7 +283,7 @@ void Codnuo::confirm() {
   close();
 }
 
-void Codnuo::quit() {
+void Codnuo::exitClick() {
   if (isClosed()) return;
   leave();
 }

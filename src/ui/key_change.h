@@ -116,29 +116,29 @@ class Codnuo : public WindowPresenter {
   bool boxKeyDown(int i, int key, int shift);
   // A typed character in box i (Windows-1252 code; 8 Backspace, 127
   // Ctrl+Backspace).
-  void boxCharacter(int i, int code);
+  void boxKeyPress(int i, int code);
   // Box i changed its text by itself (Delete, paste, cut): it shows its
   // buffer again.
   void boxEdited(int i, const std::string& text);
   // The caret of box i moved by the box's own means (Home, End, a click).
   void boxCaretMoved(int i, int caret);
-  // Enter while a box has the focus (the click of Command1).
-  void enterInBox();
+  // Command1 was clicked: Enter while a box has the focus.
+  void commandClick();
   // The list's selection moved to `index` (-1 for none).
   void listSelect(int index);
   // A moving key in the list, `pageRows` lines showing: selects the company
   // it lands on.
   void listMove(ListMove move, int pageRows);
   // A character typed in the list: Enter picks, Escape leaves.
-  void listCharacter(int code);
+  void listKeyPress(int code);
   void listDoubleClick();
-  // A click on label ET(i).
-  void labelClicked(int i);
+  // Label ET(i) was clicked.
+  void labelClick(int i);
   // "&Conferma": the key as the boxes show it, with no check; a box with a
   // blank between its digits is refused with a beep, the window left open.
-  void confirm();
+  void confirmClick();
   // "&Uscita": no key.
-  void quit();
+  void exitClick();
 
   // --- The window's operations ----------------------------------------------
   // Loads the definitions and shows the three fields from the key.

@@ -7,9 +7,9 @@ namespace vt {
 
 void Lista::load() { centre(kWidth, kHeight, dialogs().screenSize()); }
 
-void Lista::select(int index) { selected_ = index >= 0 && index < static_cast<int>(items_.size()) ? index : -1; }
+void Lista::listSelect(int index) { selected_ = index >= 0 && index < static_cast<int>(items_.size()) ? index : -1; }
 
-void Lista::moveSelection(ListMove move, int pageRows) {
+void Lista::listMove(ListMove move, int pageRows) {
   selected_ = landingLine(move, selected_, static_cast<int>(items_.size()), pageRows);
   changed();
 }

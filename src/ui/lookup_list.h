@@ -40,9 +40,9 @@ class Lista : public WindowPresenter {
   int selected() const { return selected_; }
 
   // The operator selects item `index` (-1, or outside the list: none).
-  void select(int index);
+  void listSelect(int index);
   // A moving key in R, `pageRows` lines showing: selects the item it lands on.
-  void moveSelection(ListMove move, int pageRows);
+  void listMove(ListMove move, int pageRows);
 
   // Key-down in the window or its list: Ctrl+Shift+P shows the program
   // information box and returns true; every other key is left to the list.

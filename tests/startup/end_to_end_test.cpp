@@ -187,12 +187,12 @@ void act(Window& w, const std::string& step) {
     const Lines& lines = w.lines(list);
     auto line = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(step.substr(1), 0) == 0; });
     ASSERT_NE(line, lines.end()) << step;
-    w.select(list, static_cast<int>(line - lines.begin()));
+    w.listSelect(list, static_cast<int>(line - lines.begin()));
   }
-  if (step[0] == 'S') w.COMANDO1_CLICK(0);
-  if (step[0] == 'E' || step[0] == 'R') w.RIEPILOGO1_KEYPRESS(list, 13);
-  if (step[0] == 'D') w.RIEPILOGO1_DBLCLICK(list);
-  if (std::isdigit(static_cast<unsigned char>(step[0]))) w.COMANDO1_CLICK(step[0] - '0');
+  if (step[0] == 'S') w.commandClick(0);
+  if (step[0] == 'E' || step[0] == 'R') w.listKeyPress(list, 13);
+  if (step[0] == 'D') w.listDoubleClick(list);
+  if (std::isdigit(static_cast<unsigned char>(step[0]))) w.commandClick(step[0] - '0');
 }
 
 class EndToEnd : public ::testing::TestWithParam<Row> {};
@@ -210,7 +210,7 @@ TEST_P(EndToEnd, EveryFileHoldsWhatTheRunWrote) {
   for (const auto& t : run.typed) boxes.type(t);
   boxes.onWindow("Scelta", [&](WindowPresenter& w) {
     auto& menu = dynamic_cast<Scelta&>(w);
-    if (run.menu > 0) menu.select(static_cast<std::size_t>(run.menu - 1));
+    if (run.menu > 0) menu.listSelect(static_cast<std::size_t>(run.menu - 1));
     menu.listKeyPress(run.menu > 0 ? Scelta::kEnter : Scelta::kEscape);
   });
   boxes.onWindow("FILESTAN", [&](WindowPresenter& w) {
@@ -236,11 +236,11 @@ TEST_P(EndToEnd, EveryFileHoldsWhatTheRunWrote) {
       std::string part, finish;
       for (int box = 0; box < Codnuo::kBoxes && parts >> part; ++box) {
         EXPECT_EQ(dialog.focusedBox(), box);
-        for (char c : part) dialog.boxCharacter(box, c);
-        if (box < Codnuo::kBoxes - 1 || !(parts >> finish)) dialog.enterInBox();
+        for (char c : part) dialog.boxKeyPress(box, c);
+        if (box < Codnuo::kBoxes - 1 || !(parts >> finish)) dialog.commandClick();
       }
-      if (finish == "C") dialog.confirm();
-      if (finish == "U") dialog.quit();
+      if (finish == "C") dialog.confirmClick();
+      if (finish == "U") dialog.exitClick();
     }
   });
   boxes.onMessage([](const testing::ShownBox& box) {

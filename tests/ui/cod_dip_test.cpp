@@ -25,9 +25,9 @@ TEST(CodDip, TheArchive29UsesIndex30_AndTheCheckModeReachesTheDialog) {
       index = S().NUMEROFILE[static_cast<int>(S().TABPARAM[kParamKeyIndexFile])] != 0 ? S().TABPARAM[kParamKeyIndexFile] : 0;
       for (int box = 0; box < Codnuo::kBoxes; ++box) {
         window.boxFocused(box);
-        window.boxCharacter(box, '7');
+        window.boxKeyPress(box, '7');
       }
-      window.confirm();
+      window.confirmClick();
     });
     std::int16_t asked = 2;
     EXPECT_EQ(COD_DIP(asked, archive), "0070070007");

@@ -22,8 +22,8 @@ class KeyChange : public ::testing::Test {
     S().TABPARAM[kParamKeyIndexFile] = 7;
   }
   void type(int box, const std::string& digits) {
-    for (char c : digits) window.boxCharacter(box, c);
-    window.enterInBox();
+    for (char c : digits) window.boxKeyPress(box, c);
+    window.commandClick();
   }
   testing::TempFolder folder;
   testing::ScriptedDialogs dialogs;
@@ -39,7 +39,7 @@ TEST_F(KeyChange, UpAndDownGoRoundTheBoxes_F1PicksACompany_AndACompanyAloneIsNoK
   EXPECT_TRUE(window.boxKeyDown(0, kKeyF1, 0));
   EXPECT_TRUE(window.listHasFocus());
   window.listSelect(1);
-  window.listCharacter(kCharEnter);
+  window.listKeyPress(kCharEnter);
   EXPECT_EQ(window.key(), "0030000000");
   EXPECT_EQ(window.focusedBox(), 1);
   window.close();
@@ -50,7 +50,7 @@ TEST_F(KeyChange, EscapeInABoxLeavesWithoutAKey) {
   window.load();
   type(0, "4");
   type(1, "5");
-  window.boxCharacter(2, '6');
+  window.boxKeyPress(2, '6');
   EXPECT_TRUE(window.boxKeyDown(2, kKeyEscape, 0));
   EXPECT_TRUE(window.isClosed());
   EXPECT_EQ(window.key(), "");
@@ -64,8 +64,8 @@ TEST_F(KeyChange, TheCheckModeSaysAfterWhichBoxTheCheckRuns) {
     S().TABPARAM[kParamCheckMode] = mode;
     w.load();
     for (int expected : focus) {
-      w.boxCharacter(w.focusedBox(), '1');
-      w.enterInBox();
+      w.boxKeyPress(w.focusedBox(), '1');
+      w.commandClick();
       EXPECT_EQ(w.focusedBox(), expected) << "mode " << mode;
     }
   }
@@ -78,12 +78,12 @@ TEST_F(KeyChange, ConfermaKeepsTheCodeTheBoxesShow_AndRefusesOneWithABlankInside
   for (const auto& [company, employee, shown, key] : cases) {
     Codnuo w;
     w.load();
-    for (char c : std::string(company)) w.boxCharacter(0, c);
+    for (char c : std::string(company)) w.boxKeyPress(0, c);
     w.boxFocused(2);
-    for (char c : std::string(employee)) w.boxCharacter(2, c);
+    for (char c : std::string(employee)) w.boxKeyPress(2, c);
     ASSERT_EQ(w.box(2).text, shown);
     const int beeps = dialogs.beeps();
-    w.confirm();
+    w.confirmClick();
     EXPECT_EQ(w.isClosed(), *key != 0) << employee;
     EXPECT_EQ(dialogs.beeps(), beeps + (*key == 0 ? 1 : 0)) << employee;
     EXPECT_EQ(w.key(), *key != 0 ? key : "0000000000") << employee;

@@ -152,10 +152,10 @@ class ChoiceView : public PresenterView {
     list_ = new PresenterList({[this] { return presenter_.selected() ? static_cast<int>(*presenter_.selected()) : -1; },
                                [this](int row) {
                                  if (refreshing_) return;
-                                 presenter_.select(row < 0 ? std::nullopt
+                                 presenter_.listSelect(row < 0 ? std::nullopt
                                                            : std::optional<std::size_t>(static_cast<std::size_t>(row)));
                                },
-                               [this](ListMove move, int rows) { presenter_.moveSelection(move, rows); }},
+                               [this](ListMove move, int rows) { presenter_.listMove(move, rows); }},
                               listFrame);
     list_->setObjectName("lstElenco");
     list_->setViewMode(QListView::ListMode);

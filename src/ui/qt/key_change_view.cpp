@@ -126,8 +126,8 @@ KeyChangeView::KeyChangeView(Codnuo& presenter, QWidget* parent)
     buttons->addWidget(b);
   }
   layout->addLayout(buttons);
-  connect(confirm_, &QPushButton::clicked, this, [this] { presenter_.confirm(); });
-  connect(exit_, &QPushButton::clicked, this, [this] { presenter_.quit(); });
+  connect(confirm_, &QPushButton::clicked, this, [this] { presenter_.confirmClick(); });
+  connect(exit_, &QPushButton::clicked, this, [this] { presenter_.exitClick(); });
 
   command1_ = new QPushButton("Command1", this);
   command1_->setObjectName("Command1");
@@ -135,7 +135,7 @@ KeyChangeView::KeyChangeView(Codnuo& presenter, QWidget* parent)
   command1_->setDefault(true);
   command1_->setFocusPolicy(Qt::NoFocus);
   command1_->move(kHiddenButtonOffset, kHiddenButtonOffset);
-  connect(command1_, &QPushButton::clicked, this, [this] { presenter_.enterInBox(); });
+  connect(command1_, &QPushButton::clicked, this, [this] { presenter_.commandClick(); });
 
   list_->installEventFilter(this);
   connect(list_, &QListWidget::itemDoubleClicked, this, [this] { presenter_.listDoubleClick(); });
@@ -214,22 +214,22 @@ bool KeyChangeView::boxKey(int i, QKeyEvent* event) {
     return presenter_.boxKeyDown(i, code, suiteShiftState(event->modifiers()));
   }
   if (key == Qt::Key_Backspace) {
-    presenter_.boxCharacter(i, (event->modifiers() & Qt::ControlModifier) ? kCharCtrlBackspace : kCharBackspace);
+    presenter_.boxKeyPress(i, (event->modifiers() & Qt::ControlModifier) ? kCharCtrlBackspace : kCharBackspace);
     return true;
   }
   if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;  // paste, cut, ...
   const QString text = event->text();
   if (text.size() != 1 || !text.at(0).isPrint()) return false;  // Delete, Home, End, Tab, ...
   const std::string character = toCp1252(text);
-  presenter_.boxCharacter(i, static_cast<unsigned char>(character.front()));
+  presenter_.boxKeyPress(i, static_cast<unsigned char>(character.front()));
   return true;
 }
 
 bool KeyChangeView::listKey(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: presenter_.listCharacter(kCharEnter); return true;
-    case Qt::Key_Escape: presenter_.listCharacter(kCharEscape); return true;
+    case Qt::Key_Enter: presenter_.listKeyPress(kCharEnter); return true;
+    case Qt::Key_Escape: presenter_.listKeyPress(kCharEscape); return true;
     default: return false;
   }
 }
@@ -257,7 +257,7 @@ bool KeyChangeView::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::MouseButtonPress: {
       const int labelNumber = labelIndex(watched);
-      if (labelNumber >= 0) presenter_.labelClicked(labelNumber);
+      if (labelNumber >= 0) presenter_.labelClick(labelNumber);
       break;
     }
     default: break;

@@ -32,8 +32,8 @@ LookupListView::LookupListView(Lista& presenter, QWidget* parent)
     layout->addWidget(line);
     lines_.at(static_cast<std::size_t>(i)) = line;
   }
-  list_ = new PresenterList({[this] { return presenter_.selected(); }, [this](int row) { presenter_.select(row); },
-                             [this](ListMove move, int rows) { presenter_.moveSelection(move, rows); }},
+  list_ = new PresenterList({[this] { return presenter_.selected(); }, [this](int row) { presenter_.listSelect(row); },
+                             [this](ListMove move, int rows) { presenter_.listMove(move, rows); }},
                             frame);
   list_->setObjectName("R");
   list_->installEventFilter(this);

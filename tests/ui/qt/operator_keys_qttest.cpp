@@ -15,12 +15,11 @@
 #include "ui/copy_window.h"
 #include "ui/browser.h"
 #include "ui/lookup_list.h"
-#include "ui/qt/browser_view.h"
 #include "ui/qt/choice_view.h"
-#include "ui/qt/copy_window_view.h"
 #include "ui/qt/key_change_view.h"
 #include "ui/qt/lookup_list_view.h"
 #include "ui/qt/qt_dialogs.h"
+#include "ui/qt/two_list_views.h"
 #include "util/text.h"
 
 namespace vt {

@@ -14,10 +14,9 @@
 #include "ui/choice_window.h"
 #include "ui/copy_window.h"
 #include "ui/key_change.h"
-#include "ui/qt/browser_view.h"
 #include "ui/qt/choice_view.h"
-#include "ui/qt/copy_window_view.h"
 #include "ui/qt/key_change_view.h"
+#include "ui/qt/two_list_views.h"
 
 namespace vt {
 
