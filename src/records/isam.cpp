@@ -44,7 +44,6 @@
 #include "records/isam.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstdint>
 #include <cmath>
@@ -55,7 +54,6 @@
 #include "core/dialogs.h"
 #include "core/failure.h"
 #include "core/state.h"
-#include "platform/files.h"
 #include "records/files.h"
 #include "records/isam_node.h"
 #include "records/records.h"

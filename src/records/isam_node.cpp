@@ -20,6 +20,16 @@ std::uint64_t numberText(double value) {
 
 }  // namespace
 
+IndexFault nodeFaultOf(const Node& node, bool lastUsed) {
+  return {node.record, 0, lastUsed ? "nodo senza elementi liberi" : "nodo vuoto"};
+}
+
+IndexFault entryFaultOf(const Node& node, int entry, char level, std::optional<double> number) {
+  if (level != node.level) return {node.record, entry, std::string("livello ") + level + " invece di " + node.level};
+  if (!number) return {node.record, entry, "numero non di sei cifre"};
+  return {node.record, entry, "record " + decimalText(*number) + " fuori dal file"};
+}
+
 std::uint64_t indexLength(double number) {
   return systemCall([&] { return platform::openFileLength(S().NUMEROFILE[toInt16(number)]); });
 }

@@ -96,28 +96,31 @@ std::uint64_t indexLength(double number);
 //   - after the used entries, every key is all high values.
 // Each function gives the first fault it finds, or nothing when sound.
 
+// The fault of a node or entry the rule found unsound, named out of line so
+// that the rule's sound path stays small enough to be inlined where the
+// operations follow entries: for a node, "nodo senza elementi liberi" when
+// its last entry is used, else "nodo vuoto"; for an entry, the first part
+// of the rule it breaks, given its level digit and its number (nothing when
+// not six digits).
+IndexFault nodeFaultOf(const Node& node, bool lastUsed);
+IndexFault entryFaultOf(const Node& node, int entry, char level, std::optional<double> number);
+
 // `firstUsed`, `lastUsed`: whether entries 1 and 128 of `node` are used.
 inline std::optional<IndexFault> fillFault(const Node& node, bool firstUsed, bool lastUsed) {
-  if (node.level == kIndexRootLevel) return std::nullopt;
-  if (lastUsed) return IndexFault{node.record, 0, "nodo senza elementi liberi"};
-  if (!firstUsed) return IndexFault{node.record, 0, "nodo vuoto"};
-  return std::nullopt;
+  if (node.level == kIndexRootLevel || (firstUsed && !lastUsed)) [[likely]] return std::nullopt;
+  return nodeFaultOf(node, lastUsed);
 }
 
 // A used entry; when sound, its number is put in `*number` (when given).
 inline std::optional<IndexFault> entryFault(const NodeLayout& layout, const Node& node, int entry, double records,
                                             double* number = nullptr) {
   const char level = layout.levelDigit(node, entry);
-  if (level != node.level) {
-    return IndexFault{node.record, entry, std::string("livello ") + level + " invece di " + node.level};
-  }
   const std::optional<double> value = digitsValue(layout.numberField(node, entry));
-  if (!value) return IndexFault{node.record, entry, "numero non di sei cifre"};
-  if (node.level != kIndexLeafLevel && !(*value >= 1 && *value <= records)) {
-    return IndexFault{node.record, entry, "record " + decimalText(*value) + " fuori dal file"};
+  if (level == node.level && value && (node.level == kIndexLeafLevel || (*value >= 1 && *value <= records))) [[likely]] {
+    if (number != nullptr) *number = *value;
+    return std::nullopt;
   }
-  if (number != nullptr) *number = *value;
-  return std::nullopt;
+  return entryFaultOf(node, entry, level, value);
 }
 
 // An entry after the used ones.
