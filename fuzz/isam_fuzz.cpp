@@ -11,7 +11,7 @@
 #include "core/failure.h"
 #include "fuzz_support.h"
 #include "records/files.h"
-#include "records/isam.h"
+#include "records/isam_check.h"
 
 namespace {
 

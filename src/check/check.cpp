@@ -433,10 +433,7 @@ Inspection inspect(const Files& files, const Progress& progress) {
   in.report.indexCodes = static_cast<double>(in.walk.entries.size());
 
   for (const IndexFault& fault : in.walk.faults) {
-    std::string where = "indice";
-    if (fault.node != 0) where += ", record " + decimalText(fault.node);
-    if (fault.entry != 0) where += ", elemento " + std::to_string(fault.entry);
-    add(in.report, {Kind::kIndexStructure, true, {}, fault.node, fault.entry, {}, where + ": " + fault.what});
+    add(in.report, {Kind::kIndexStructure, true, {}, fault.node, fault.entry, {}, describe(fault, "indice")});
   }
   for (double node : in.walk.unreached) {
     add(in.report, {Kind::kUnreachedNode, false, {}, node, 0, {},

@@ -33,7 +33,7 @@
 #include <string>
 #include <vector>
 
-#include "records/isam.h"
+#include "records/isam_check.h"
 
 namespace vt::check {
 

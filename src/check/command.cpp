@@ -207,12 +207,7 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (a.command == "elenco") {
       IndexWalk walk = list(a.files);
       for (const IndexEntry& e : walk.entries) out << forConsole(e.key) << '\t' << decimalText(e.record) << '\n';
-      for (const IndexFault& f : walk.faults) {
-        err << "DANNO: indice";
-        if (f.node != 0) err << ", record " << decimalText(f.node);
-        if (f.entry != 0) err << ", elemento " << f.entry;
-        err << ": " << forConsole(f.what) << '\n';
-      }
+      for (const IndexFault& f : walk.faults) err << "DANNO: " << forConsole(describe(f, "indice")) << '\n';
       return walk.faults.empty() ? kExitClean : kExitDamaged;
     }
     if (a.command == "ripara") {

@@ -44,7 +44,6 @@
 #include "records/isam.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstdint>
 #include <cmath>
@@ -55,8 +54,8 @@
 #include "core/dialogs.h"
 #include "core/failure.h"
 #include "core/state.h"
-#include "platform/files.h"
 #include "records/files.h"
+#include "records/isam_node.h"
 #include "records/records.h"
 #include "util/text.h"
 
@@ -64,31 +63,13 @@ namespace vt {
 namespace {
 
 // --- The format ------------------------------------------------------------
+// (The named widths and values are exported in isam.h, the rule for a sound
+// node and entry in isam_node.h.)
 
-constexpr int kEntriesPerNode = 128;
-// Bytes of an entry besides its key: the level digit and the record number.
-constexpr std::size_t kLevelDigitWidth = 1;
-constexpr std::size_t kRecordNumberWidth = 6;
-constexpr std::size_t kEntryOverhead = kLevelDigitWidth + kRecordNumberWidth;
-static_assert(kEntryOverhead == 7);
 // Entries kept in each half when a full node is split.
-constexpr int kSplitHalf = kEntriesPerNode / 2;
-// The character of the free entries' keys (HV).
-constexpr char kHighValue = static_cast<char>(252);
-// The record number of a free entry.
-constexpr const char* kFreeRecordNumber = "000000";
-// The largest record number the six digits hold.
-constexpr double kMaxRecordNumber = 999999;
+constexpr int kSplitHalf = kIndexEntriesPerNode / 2;
 
-constexpr char kRootLevel = '1';
-constexpr char kBranchLevel = '2';
-constexpr char kLeafLevel = '3';
-
-// The root's record, and the records that the first insertion into an empty
-// index writes (root, second-level node, leaf).
-constexpr double kRootRecord = 1;
-constexpr double kFirstBranchRecord = 2;
-constexpr double kFirstLeafRecord = 3;
+using isam::Node;
 
 // --- Messages ----------------------------------------------------------------
 
@@ -108,38 +89,13 @@ double refuse(const std::string& text) {
   return -1;
 }
 
-// --- Field decoding ----------------------------------------------------------
-
-// The value of a fixed-width field of decimal digits, or nothing when any
-// character is not a digit (a damaged field must not pass for a number).
-std::optional<double> digitsValue(std::string_view field) {
-  long value = 0;
-  const char* c = field.data();
-  for (const char* end = c + field.size(); c != end; ++c) {
-    if (*c < '0' || *c > '9') return std::nullopt;
-    value = value * 10 + (*c - '0');
-  }
-  return static_cast<double>(value);
-}
-
-// The six-digit field of a record number from 0 to 999,999.
-void putSixDigits(char* field, double value) {
-  auto whole = static_cast<unsigned>(value);
-  for (std::size_t i = kRecordNumberWidth; i-- > 0; whole /= 10) field[i] = static_cast<char>('0' + whole % 10);
-}
-
 // The key length that record length `length` gives, or nothing when no index
 // node has that length.
 std::optional<std::size_t> keyLengthOf(double length) {
   if (!(length > 0) || std::floor(length) != length) return std::nullopt;
   auto whole = static_cast<std::size_t>(length);
-  if (whole % kEntriesPerNode != 0 || whole / kEntriesPerNode <= kEntryOverhead) return std::nullopt;
-  return whole / kEntriesPerNode - kEntryOverhead;
-}
-
-// The length in bytes of the open index file (failure 52 when it is not open).
-std::uint64_t indexLength(double number) {
-  return systemCall([&] { return platform::openFileLength(S().NUMEROFILE[toInt16(number)]); });
+  if (whole % kIndexEntriesPerNode != 0 || whole / kIndexEntriesPerNode <= kIndexEntryOverhead) return std::nullopt;
+  return whole / kIndexEntriesPerNode - kIndexEntryOverhead;
 }
 
 // --- Key order ---------------------------------------------------------------
@@ -152,7 +108,7 @@ class KeyOrder {
   KeyOrder(std::string_view wanted, std::size_t keyLength)
       : wanted_(wanted.data()),
         keyLength_(keyLength),
-        quick_(keyLength >= kHead && static_cast<unsigned char>(wanted.front()) < static_cast<unsigned char>(kHighValue)),
+        quick_(keyLength >= kHead && static_cast<unsigned char>(wanted.front()) < static_cast<unsigned char>(kIndexHighValue)),
         wantedHead_(quick_ ? head(wanted_) : 0) {}
 
   // Whether the key at `key` is a used one (it does not begin with the high
@@ -161,7 +117,7 @@ class KeyOrder {
   // it.
   bool usedAndNotGreater(const char* key) const {
     if (!quick_) {
-      return key[0] != kHighValue && std::string_view(key, keyLength_) <= std::string_view(wanted_, keyLength_);
+      return key[0] != kIndexHighValue && std::string_view(key, keyLength_) <= std::string_view(wanted_, keyLength_);
     }
     const std::uint64_t keyHead = head(key);
     if (keyHead != wantedHead_) return keyHead < wantedHead_;
@@ -187,36 +143,41 @@ class KeyOrder {
 
 // --- Nodes -------------------------------------------------------------------
 
-// One node as read or built during a call: its text, its record, its level,
-// how many entries are used (counted when the whole node is checked, before
-// a change), and the entry chosen for the key of the call.
-// `onFile` is what the file holds at the node's record, as far as the call
-// knows: nothing yet (a new node), the node's text (as read, or as last
-// written), or `held`, the text kept before the node's first change.
-struct Node {
-  enum class OnFile { kUnknown, kText, kHeld };
-  std::string text;
-  double record = 0;
-  char level = kRootLevel;
-  int used = 0;
-  int chosen = 1;
-  OnFile onFile = OnFile::kUnknown;
-  std::string held;
+// The nodes read on the way from the root to the leaf of a key, each with
+// its chosen entry. `empty` when the root is empty (only the root was read).
+struct Path {
+  Node root;
+  Node branch;
+  Node leaf;
+  bool empty = false;
 };
 
-// The open index file of one call, with the sizes its record length gives.
-class IndexFile {
+// The one workspace of the process: the path, whose node buffers keep their
+// room from call to call (the nodes themselves are read anew at every call:
+// the suite's other programs write the index), and the masks of the fast
+// check of a node's entries, made for the key length of the index last
+// checked.
+struct Workspace {
+  Path path;
+  isam::FieldMasks masks;
+};
+
+Workspace& workspace() {
+  static Workspace space;
+  return space;
+}
+
+// The open index file of one call: reads, writes and edits its nodes, and
+// applies the rule of isam_node.h to what an operation follows or changes.
+class IndexFile : public isam::NodeLayout {
  public:
   // `fileLength`: the length of the open index file, in bytes, for the
   // operations that write; without it (a search, a next key) a node past
   // the end of the file is found by its read.
   IndexFile(double number, std::size_t keyLength, std::optional<std::uint64_t> fileLength)
-      : number_(number),
-        keyLength_(keyLength),
-        entryLength_(keyLength + kEntryOverhead),
-        nodeLength_(entryLength_ * kEntriesPerNode),
-        highValue_(keyLength, kHighValue),
-        records_(fileLength ? static_cast<double>(*fileLength / nodeLength_) : kMaxRecordNumber),
+      : NodeLayout(keyLength),
+        number_(number),
+        records_(fileLength ? static_cast<double>(*fileLength / nodeLength()) : kIndexMaxRecordNumber),
         reader_(number) {}
 
   // Whether the file's nodes are read straight from its handle (the file
@@ -226,7 +187,7 @@ class IndexFile {
   double fileNumber() const { return number_; }
 
   // Asks the file's length, for the records() of a call made without it.
-  void askLength() { records_ = static_cast<double>(indexLength(number_) / nodeLength_); }
+  void askLength() { records_ = static_cast<double>(isam::indexLength(number_) / nodeLength()); }
 
   // Checks the child of every used entry of `node` (read whole) against
   // the file's nodes.
@@ -234,54 +195,28 @@ class IndexFile {
     for (int entry = 1; entry <= node.used; ++entry) number(node, entry);
   }
 
-  std::size_t keyLength() const { return keyLength_; }
-  const std::string& highValue() const { return highValue_; }
-
   // The number of whole nodes in the file (its length / L, kept up to date
   // by the writes of this call); without the file's length, the most that
   // six digits can name.
   double records() const { return records_; }
 
-  // --- Entries of a node ---
-  std::string_view key(const Node& node, int entry) const {
-    return std::string_view(node.text).substr(offset(entry), keyLength_);
-  }
-  char levelDigit(const Node& node, int entry) const { return node.text[offset(entry) + keyLength_]; }
-  std::string_view numberField(const Node& node, int entry) const {
-    return std::string_view(node.text).substr(offset(entry) + keyLength_ + kLevelDigitWidth,
-                                              kRecordNumberWidth);
-  }
   // The record number of a used entry that the operation follows, checked
-  // as it is followed: the node's level digit, six digits and, above the
-  // leaves, a child inside the file.
+  // by the entry rule as it is followed.
   double number(const Node& node, int entry) const {
-    const char* fields = node.text.data() + offset(entry) + keyLength_;
-    if (fields[0] != node.level) damaged(node.record, "livello errato nell'elemento " + std::to_string(entry));
-    std::optional<double> value = digitsValue(std::string_view(fields + kLevelDigitWidth, kRecordNumberWidth));
-    if (!value) damaged(node.record, "numero non di sei cifre nell'elemento " + std::to_string(entry));
-    if (node.level != kLeafLevel && !(*value >= 1 && *value <= records())) {
-      damaged(node.record, "elemento " + std::to_string(entry) + " fuori dal file");
-    }
-    return *value;
+    double value = 0;
+    if (std::optional<IndexFault> fault = isam::entryFault(*this, node, entry, records(), &value)) damaged(*fault);
+    return value;
   }
   std::string firstKey(const Node& node) const { return std::string(key(node, 1)); }
 
-  std::string entryText(std::string_view key, char level, double number) const {
-    std::string text(key);
-    text += level;
-    text.resize(entryLength_);
-    putSixDigits(text.data() + keyLength_ + kLevelDigitWidth, number);
-    return text;
-  }
-  std::string freeEntry(char level) const { return highValue_ + level + kFreeRecordNumber; }
+  std::string freeEntry(char level) const { return highValue() + level + kIndexFreeRecordNumber; }
   // A node whose entries are `used` (whole entries, in order) and free ones after.
   Node buildNode(char level, double record, std::string_view used) const {
     Node node;
-    node.text = used;
+    node.text = indexNodeText(keyLength(), level, used);
     node.record = record;
     node.level = level;
-    node.used = static_cast<int>(used.size() / entryLength_);
-    while (node.text.size() < nodeLength_) node.text += freeEntry(level);
+    node.used = static_cast<int>(used.size() / entryLength());
     return node;
   }
 
@@ -296,7 +231,7 @@ class IndexFile {
   // follows nor writes cannot lead it astray.
   void read(double record, char level, Node& node) const {
     if (!(record >= 1 && record <= records())) damaged(record, "nodo fuori dal file");
-    if (!tryRead(record, level, node)) damaged(record, "fine del file");
+    if (!tryRead(record, level, node)) damaged(record, isam::kEndOfFile);
   }
 
   // The same read, false when the file ends before the node does.
@@ -309,16 +244,17 @@ class IndexFile {
     node.chosen = 1;
     node.used = -1;
     node.onFile = Node::OnFile::kText;
-    if (node.text.size() != nodeLength_) damaged(record, "lunghezza del nodo");
-    if (node.level != kRootLevel && isUsed(node, kEntriesPerNode)) damaged(node.record, "nodo senza elementi liberi");
-    if (node.level != kRootLevel && !isUsed(node, 1)) damaged(node.record, "nodo vuoto");
+    if (node.text.size() != nodeLength()) damaged(record, "lunghezza del nodo");
+    if (std::optional<IndexFault> fault = isam::fillFault(node, isUsed(node, 1), isUsed(node, kIndexEntriesPerNode))) {
+      damaged(*fault);
+    }
     return true;
   }
 
   // Checks every entry of a node that the operation will change, and counts
-  // its used entries: level digits, six-digit numbers, children inside the
-  // file (as far as the call knows its length), no used entry after a free
-  // one, free entries in their exact form.
+  // its used entries: the rule over the whole node (children inside the
+  // file as far as the call knows its length), no character 252 inside a
+  // key, free entries in their exact form.
   void checkWhole(Node& node) const {
     node.used = usedEntries(node);
     check(node);
@@ -343,7 +279,7 @@ class IndexFile {
   // used entries are those before the first key that begins with the high
   // value.
   bool isUsed(const Node& node, int entry) const {
-    return entry <= kEntriesPerNode && node.text[offset(entry)] != kHighValue;
+    return entry <= kIndexEntriesPerNode && node.text[offset(entry)] != kIndexHighValue;
   }
 
   // The entry for `key`: the one with the greatest key not greater than it,
@@ -352,15 +288,15 @@ class IndexFile {
   // the free ones count as greater); in a node whose keys do not ascend,
   // the entry is still one from 1 to 128.
   int choose(const Node& node, std::string_view wanted) const {
-    const KeyOrder order(wanted, keyLength_);
+    const KeyOrder order(wanted, keyLength());
     const char* keys = node.text.data();
     std::size_t base = 0;
-    for (std::size_t n = kEntriesPerNode; n > 1;) {
+    for (std::size_t n = kIndexEntriesPerNode; n > 1;) {
       const std::size_t half = n / 2;
-      base = order.usedAndNotGreater(keys + (base + half) * entryLength_) ? base + half : base;
+      base = order.usedAndNotGreater(keys + (base + half) * entryLength()) ? base + half : base;
       n -= half;
     }
-    const std::size_t count = base + (order.usedAndNotGreater(keys + base * entryLength_) ? 1 : 0);
+    const std::size_t count = base + (order.usedAndNotGreater(keys + base * entryLength()) ? 1 : 0);
     return std::max(static_cast<int>(count), 1);
   }
 
@@ -369,11 +305,11 @@ class IndexFile {
   // into the first free entry. The node must have a free entry.
   void insert(Node& node, const std::string& entry) const {
     keepOnFile(node);
-    int at = std::string_view(entry).substr(0, keyLength_) > key(node, node.chosen) ? node.chosen + 1
+    int at = std::string_view(entry).substr(0, keyLength()) > key(node, node.chosen) ? node.chosen + 1
                                                                                      : node.chosen;
     char* base = node.text.data();
     std::memmove(base + offset(at + 1), base + offset(at), offset(node.used + 1) - offset(at));
-    std::memcpy(base + offset(at), entry.data(), entryLength_);
+    std::memcpy(base + offset(at), entry.data(), entryLength());
     ++node.used;
   }
 
@@ -383,19 +319,19 @@ class IndexFile {
   void remove(Node& node) const {
     keepOnFile(node);
     char* base = node.text.data();
-    int last = node.used < kEntriesPerNode ? node.used + 1 : node.used;
+    int last = node.used < kIndexEntriesPerNode ? node.used + 1 : node.used;
     std::memmove(base + offset(node.chosen), base + offset(node.chosen + 1),
                  offset(last + 1) - offset(node.chosen + 1));
-    if (node.used == kEntriesPerNode) {
+    if (node.used == kIndexEntriesPerNode) {
       std::string free = freeEntry(node.level);
-      std::memcpy(base + offset(kEntriesPerNode), free.data(), entryLength_);
+      std::memcpy(base + offset(kIndexEntriesPerNode), free.data(), entryLength());
     }
     --node.used;
   }
 
   void setKey(Node& node, int entry, std::string_view newKey) const {
     keepOnFile(node);
-    node.text.replace(offset(entry), keyLength_, newKey);
+    node.text.replace(offset(entry), keyLength(), newKey);
   }
 
   // Splits a full node: entries 1 to 64 stay at its record, entries 65 to
@@ -404,11 +340,11 @@ class IndexFile {
   Node split(Node& node) {
     std::string_view text(node.text);
     Node right = buildNode(node.level, records() + 1,
-                           text.substr(offset(kSplitHalf + 1), offset(kEntriesPerNode + 1) - offset(kSplitHalf + 1)));
+                           text.substr(offset(kSplitHalf + 1), offset(kIndexEntriesPerNode + 1) - offset(kSplitHalf + 1)));
     keepOnFile(node);
     const std::string free = freeEntry(node.level);
-    for (int entry = kSplitHalf + 1; entry <= kEntriesPerNode; ++entry) {
-      node.text.replace(offset(entry), entryLength_, free);
+    for (int entry = kSplitHalf + 1; entry <= kIndexEntriesPerNode; ++entry) {
+      node.text.replace(offset(entry), entryLength(), free);
     }
     node.used = kSplitHalf;
     write(node);
@@ -416,14 +352,12 @@ class IndexFile {
     return right;
   }
 
-  [[noreturn]] void damaged(double record, const std::string& what) const {
-    raiseFailure(err::kDamagedIndex,
-                 "file " + decimalText(number_) + ", record " + decimalText(record) + ": " + what);
+  [[noreturn]] void damaged(const IndexFault& fault) const {
+    raiseFailure(err::kDamagedIndex, "file " + decimalText(number_) + ", " + describe(fault));
   }
+  [[noreturn]] void damaged(double record, const std::string& what) const { damaged({record, 0, what}); }
 
  private:
-  std::size_t offset(int entry) const { return static_cast<std::size_t>(entry - 1) * entryLength_; }
-
   // Before the first change of a node read from the file, keeps what the
   // file holds for it.
   static void keepOnFile(Node& node) {
@@ -432,145 +366,48 @@ class IndexFile {
     node.onFile = Node::OnFile::kHeld;
   }
 
+  // The used entries: those before the first character 252 of the node,
+  // which must begin an entry's key.
   int usedEntries(const Node& node) const {
-    std::size_t first = node.text.find(kHighValue);
-    if (first == std::string::npos) return kEntriesPerNode;
-    if (first % entryLength_ != 0) damaged(node.record, "carattere 252 dentro una chiave");
-    return static_cast<int>(first / entryLength_);
+    std::size_t first = node.text.find(kIndexHighValue);
+    if (first == std::string::npos) return kIndexEntriesPerNode;
+    const int entry = static_cast<int>(first / entryLength()) + 1;
+    if (first % entryLength() == 0) return entry - 1;
+    if (first % entryLength() >= keyLength()) number(node, entry);  // the 252 is in its level digit or number
+    damaged({node.record, entry, isam::kKeyWithHighValue});
   }
 
-  // What an operation relies on: level digits, six-digit numbers, children
-  // inside the file, no used entry after a free one, and a free entry in
-  // every node but the root.
+  // The rule over a whole node whose used entries are counted. The used
+  // entries take the rule's fast path first, and only when it finds a
+  // fault, one by one to name it; free entries in their exact form (the
+  // usual case) are compared at once: the first with the free entry, every
+  // later one with the one before it.
   void check(const Node& node) const {
-    if (node.level != kRootLevel && node.used == kEntriesPerNode) damaged(node.record, "nodo senza elementi liberi");
-    if (node.level != kRootLevel && node.used == 0) damaged(node.record, "nodo vuoto");
-    const double fileRecords = node.level == kLeafLevel ? 0 : records();
-    const char* text = node.text.data();
-    if (!usedEntriesSound(node)) {
-      for (int entry = 1; entry <= node.used; ++entry) {
-        const char* fields = text + offset(entry) + keyLength_;
-        if (fields[0] != node.level) damaged(node.record, "livello errato nell'elemento " + std::to_string(entry));
-        std::optional<double> value = digitsValue(std::string_view(fields + kLevelDigitWidth, kRecordNumberWidth));
-        if (!value) damaged(node.record, "numero non di sei cifre nell'elemento " + std::to_string(entry));
-        if (node.level != kLeafLevel && !(*value >= 1 && *value <= fileRecords)) {
-          damaged(node.record, "elemento " + std::to_string(entry) + " fuori dal file");
-        }
-      }
+    if (std::optional<IndexFault> fault = isam::fillFault(node, node.used > 0, node.used == kIndexEntriesPerNode)) {
+      damaged(*fault);
     }
-    // Free entries in their exact form (the usual case) are compared at
-    // once: the first with the free entry, every later one with the one
-    // before it.
+    isam::FieldMasks& masks = workspace().masks;
+    masks.makeFor(*this);
+    if (!isam::usedEntriesSound(*this, node, records(), masks)) checkChildren(node);
     const std::size_t freeFrom = offset(node.used + 1);
-    if (freeFrom == nodeLength_) return;
-    const char* free = text + freeFrom;
-    if (std::memcmp(free, highValue_.data(), keyLength_) == 0 && free[keyLength_] == node.level &&
-        std::memcmp(free + keyLength_ + kLevelDigitWidth, kFreeRecordNumber, kRecordNumberWidth) == 0 &&
-        std::memcmp(free, free + entryLength_, nodeLength_ - freeFrom - entryLength_) == 0) {
+    if (freeFrom == nodeLength()) return;
+    const char* free = node.text.data() + freeFrom;
+    if (std::memcmp(free, highValue().data(), keyLength()) == 0 && free[keyLength()] == node.level &&
+        std::memcmp(free + keyLength() + kIndexLevelDigitWidth, kIndexFreeRecordNumber, kIndexRecordNumberWidth) == 0 &&
+        std::memcmp(free, free + entryLength(), nodeLength() - freeFrom - entryLength()) == 0) {
       return;
     }
-    for (int entry = node.used + 1; entry <= kEntriesPerNode; ++entry) {
-      if (std::memcmp(text + offset(entry), highValue_.data(), keyLength_) != 0) {
-        damaged(node.record, "elemento " + std::to_string(entry) + " usato dopo un elemento libero");
-      }
+    for (int entry = node.used + 1; entry <= kIndexEntriesPerNode; ++entry) {
+      if (std::optional<IndexFault> fault = isam::freeEntryFault(*this, node, entry)) damaged(*fault);
     }
   }
-
-  // The quick form of the check of the used entries above: whether every
-  // one has the node's level digit and six digits and, above the leaves, a
-  // child inside the file. It branches on nothing but the node's size, so
-  // that the compiler can check many bytes at once; when it says no, the
-  // entries are checked one by one to name the fault.
-  bool usedEntriesSound(const Node& node) const {
-    const FieldMasks& masks = fieldMasks();
-    const auto* text = reinterpret_cast<const unsigned char*>(node.text.data());
-    const auto* levelMask = reinterpret_cast<const unsigned char*>(masks.level.data());
-    const auto* digitMask = reinterpret_cast<const unsigned char*>(masks.digit.data());
-    const auto level = static_cast<unsigned char>(node.level);
-    unsigned char bad = 0;
-    for (std::size_t i = 0, end = offset(node.used + 1); i < end; ++i) {
-      const unsigned char byte = text[i];
-      const unsigned char nonDigit = static_cast<unsigned char>(byte - '0') > 9 ? 0xFF : 0;
-      bad |= static_cast<unsigned char>((levelMask[i] & (byte ^ level)) | (digitMask[i] & nonDigit));
-    }
-    if (bad != 0) return false;
-    if (node.level == kLeafLevel) return true;
-    // Above the leaves, the numbers (digits by now) compare as text: from
-    // "000001" to the number of nodes in the file.
-    const std::uint64_t bound = numberText(std::min(records(), kMaxRecordNumber));
-    const std::uint64_t one = numberText(1);
-    bool sound = true;
-    for (int entry = 1; entry <= node.used; ++entry) {
-      std::uint64_t number = 0;
-      for (std::size_t i = 0; i < kRecordNumberWidth; ++i) {
-        number = number << 8 | text[offset(entry) + keyLength_ + kLevelDigitWidth + i];
-      }
-      sound &= (number >= one) & (number <= bound);
-    }
-    return sound;
-  }
-
-  // The six characters of the record number `value` (0 to 999,999) as one
-  // number that orders as the text does.
-  static std::uint64_t numberText(double value) {
-    char field[kRecordNumberWidth];
-    putSixDigits(field, value);
-    std::uint64_t text = 0;
-    for (char c : field) text = text << 8 | static_cast<unsigned char>(c);
-    return text;
-  }
-
-  // For each byte of a node: 0xFF where an entry's level digit stands (in
-  // `level`) or one of its six digits (in `digit`), 0 elsewhere; made once
-  // per key length.
-  struct FieldMasks {
-    std::string level;
-    std::string digit;
-  };
-  const FieldMasks& fieldMasks() const {
-    static std::size_t madeFor = 0;
-    static FieldMasks masks;
-    if (madeFor != keyLength_) {
-      masks.level.assign(nodeLength_, '\0');
-      masks.digit.assign(nodeLength_, '\0');
-      for (int entry = 1; entry <= kEntriesPerNode; ++entry) {
-        const std::size_t fields = offset(entry) + keyLength_;
-        masks.level[fields] = '\xFF';
-        for (std::size_t i = 1; i <= kRecordNumberWidth; ++i) masks.digit[fields + i] = '\xFF';
-      }
-      madeFor = keyLength_;
-    }
-    return masks;
-  }
-
 
   double number_;
-  std::size_t keyLength_;
-  std::size_t entryLength_;
-  std::size_t nodeLength_;
-  std::string highValue_;
   double records_;
   mutable RecordReader reader_;
 };
 
 // --- The descent -------------------------------------------------------------
-
-// The nodes read on the way from the root to the leaf of a key, each with
-// its chosen entry. `empty` when the root is empty (only the root was read).
-struct Path {
-  Node root;
-  Node branch;
-  Node leaf;
-  bool empty = false;
-};
-
-// The one workspace of the process, whose node buffers keep their room from
-// call to call (the nodes themselves are read anew at every call: the
-// suite's other programs write the index).
-Path& workspace() {
-  static Path path;
-  return path;
-}
 
 // Reads the rest of the path of `key`, below the root already read into
 // `path`.
@@ -578,9 +415,9 @@ void descend(const IndexFile& index, Path& path, std::string_view key) {
   path.empty = !index.isUsed(path.root, 1);
   if (path.empty) return;
   path.root.chosen = index.choose(path.root, key);
-  index.read(index.number(path.root, path.root.chosen), kBranchLevel, path.branch);
+  index.read(index.number(path.root, path.root.chosen), kIndexBranchLevel, path.branch);
   path.branch.chosen = index.choose(path.branch, key);
-  index.read(index.number(path.branch, path.branch.chosen), kLeafLevel, path.leaf);
+  index.read(index.number(path.branch, path.branch.chosen), kIndexLeafLevel, path.leaf);
   path.leaf.chosen = index.choose(path.leaf, key);
 }
 
@@ -596,7 +433,7 @@ double search(const IndexFile& index, Path& path, std::string_view key) {
 }
 
 bool validRecordNumber(double record) {
-  return record >= 1 && record <= kMaxRecordNumber && std::floor(record) == record;
+  return record >= 1 && record <= kIndexMaxRecordNumber && std::floor(record) == record;
 }
 
 bool holdsHighCharacters(std::string_view key) {
@@ -605,9 +442,9 @@ bool holdsHighCharacters(std::string_view key) {
 
 // The first insertion into an empty index: records 1 to 3 anew.
 void writeFirstPath(IndexFile& index, std::string_view key, double record) {
-  index.write(index.buildNode(kRootLevel, kRootRecord, index.entryText(key, kRootLevel, kFirstBranchRecord)));
-  index.write(index.buildNode(kBranchLevel, kFirstBranchRecord, index.entryText(key, kBranchLevel, kFirstLeafRecord)));
-  index.write(index.buildNode(kLeafLevel, kFirstLeafRecord, index.entryText(key, kLeafLevel, record)));
+  index.write(index.buildNode(kIndexRootLevel, kIndexRootRecord, indexEntryText(key, kIndexRootLevel, kIndexFirstBranchRecord)));
+  index.write(index.buildNode(kIndexBranchLevel, kIndexFirstBranchRecord, indexEntryText(key, kIndexBranchLevel, kIndexFirstLeafRecord)));
+  index.write(index.buildNode(kIndexLeafLevel, kIndexFirstLeafRecord, indexEntryText(key, kIndexLeafLevel, record)));
 }
 
 // The refusals of an insertion's record number and key; the message of the
@@ -636,26 +473,26 @@ double insert(IndexFile& index, Path& path, std::string_view key, double record)
   // the leaf's first or the leaf splits; the root when the second-level
   // node's first key changes or it splits.
   index.checkWhole(leaf);
-  const bool leafSplits = leaf.used + 1 == kEntriesPerNode;
+  const bool leafSplits = leaf.used + 1 == kIndexEntriesPerNode;
   const bool newFirstKey = leaf.chosen == 1 && !(key > index.key(leaf, 1));
   if (newFirstKey || leafSplits) index.checkWhole(branch);
-  const bool branchSplits = leafSplits && branch.used + 1 == kEntriesPerNode;
+  const bool branchSplits = leafSplits && branch.used + 1 == kIndexEntriesPerNode;
   if ((newFirstKey && branch.chosen == 1) || branchSplits) index.checkWhole(root);
 
   // Refuse an insertion the file cannot hold: a 129th root entry, or new
   // nodes past the six-digit record numbers. A split appends its new nodes:
   // the file's length is asked, and the children of the second-level node
   // it changes are checked against it.
-  if (branchSplits && root.used == kEntriesPerNode) return refuse(kMessageFull + decimalText(index.fileNumber()));
+  if (branchSplits && root.used == kIndexEntriesPerNode) return refuse(kMessageFull + decimalText(index.fileNumber()));
   if (leafSplits) {
     index.askLength();
     index.checkChildren(branch);
-    if (index.records() + 1 + (branchSplits ? 1 : 0) > kMaxRecordNumber) {
+    if (index.records() + 1 + (branchSplits ? 1 : 0) > kIndexMaxRecordNumber) {
       return refuse(kMessageFull + decimalText(index.fileNumber()));
     }
   }
   std::string leafFirst = index.firstKey(leaf);
-  index.insert(leaf, index.entryText(key, kLeafLevel, record));
+  index.insert(leaf, indexEntryText(key, kIndexLeafLevel, record));
   index.write(leaf);
   if (index.firstKey(leaf) != leafFirst) {
     std::string branchFirst = index.firstKey(branch);
@@ -669,12 +506,12 @@ double insert(IndexFile& index, Path& path, std::string_view key, double record)
 
   if (!leafSplits) return 0;
   Node newLeaf = index.split(leaf);
-  index.insert(branch, index.entryText(index.firstKey(newLeaf), kBranchLevel, newLeaf.record));
+  index.insert(branch, indexEntryText(index.firstKey(newLeaf), kIndexBranchLevel, newLeaf.record));
   index.write(branch);
 
   if (!branchSplits) return 0;
   Node newBranch = index.split(branch);
-  index.insert(root, index.entryText(index.firstKey(newBranch), kRootLevel, newBranch.record));
+  index.insert(root, indexEntryText(index.firstKey(newBranch), kIndexRootLevel, newBranch.record));
   index.write(root);
   return 0;
 }
@@ -737,10 +574,10 @@ double next(const IndexFile& index, Path& path, std::string_view key) {
     if (!index.isUsed(branch, branch.chosen)) {
       ++root.chosen;
       if (!index.isUsed(root, root.chosen)) return kIsamNoNextKey;
-      index.read(index.number(root, root.chosen), kBranchLevel, branch);
+      index.read(index.number(root, root.chosen), kIndexBranchLevel, branch);
       branch.chosen = 1;
     }
-    index.read(index.number(branch, branch.chosen), kLeafLevel, leaf);
+    index.read(index.number(branch, branch.chosen), kIndexLeafLevel, leaf);
     leaf.chosen = 1;
   }
 }
@@ -758,7 +595,7 @@ double operate(IndexFile& index, Path& path, double code, std::string_view key, 
 double initialise(double number, std::size_t keyLength) {
   AZZERAFILE(number);
   IndexFile index(number, keyLength, 0);
-  index.write(index.buildNode(kRootLevel, kRootRecord, {}));
+  index.write(index.buildNode(kIndexRootLevel, kIndexRootRecord, {}));
   return 0;
 }
 
@@ -781,138 +618,13 @@ void openKeepingContext(double number) {
 // that fails.
 std::optional<std::string> refusalOfKey(double number, const std::string& key, double code) {
   if (key.empty()) return std::string(kMessageNoKey);
-  if (static_cast<double>((key.size() + kEntryOverhead) * kEntriesPerNode) != S().LUNGREC[toInt16(number)]) {
+  if (static_cast<double>((key.size() + kIndexEntryOverhead) * kIndexEntriesPerNode) != S().LUNGREC[toInt16(number)]) {
     return std::string(kMessageKeyLength);
   }
   if (TRIM(key).empty() && code != kIsamNext) return std::string(kMessageBlankKey);
   return std::nullopt;
 }
 
-
-// --- The structural check ----------------------------------------------------
-
-// Walks an index from the root and collects, as texts, every way in which it
-// departs from the format above. Reads nodes through the record layer and
-// writes nothing.
-class IndexChecker {
- public:
-  IndexChecker(const IndexFile& index, double number, double records)
-      : index_(index), number_(number), records_(records) {}
-
-  IndexWalk run() {
-    visited_.assign(static_cast<std::size_t>(records_) + 1, false);
-    visited_[static_cast<std::size_t>(kRootRecord)] = true;
-    std::optional<Node> root = load(kRootRecord, kRootLevel);
-    if (!root) return std::move(walk_);
-    checkEntries(*root);
-    for (int entry = 1; entry <= root->used; ++entry) visitChild(*root, entry, kBranchLevel);
-    for (std::size_t r = 1; r < visited_.size(); ++r) {
-      if (!visited_[r]) walk_.unreached.push_back(static_cast<double>(r));
-    }
-    return std::move(walk_);
-  }
-
- private:
-  std::optional<Node> load(double record, char level) {
-    if (LEGGIREC(number_, record) != 0) {
-      fault(record, "fine del file");
-      return std::nullopt;
-    }
-    Node node;
-    node.text = S().BUFFERREC[toInt16(number_)];
-    node.record = record;
-    node.level = level;
-    return node;
-  }
-
-  // The entries of one node: a used prefix of ascending keys with the
-  // node's level digit and six-digit numbers, then free entries in their
-  // exact form. Sets the node's count of used entries.
-  void checkEntries(Node& node) {
-    bool freeSeen = false;
-    node.used = kEntriesPerNode;
-    for (int entry = 1; entry <= kEntriesPerNode; ++entry) {
-      std::string_view key = index_.key(node, entry);
-      if (!freeSeen && key.front() == kHighValue) {
-        freeSeen = true;
-        node.used = entry - 1;
-      }
-      if (freeSeen) {
-        if (key != index_.highValue()) {
-          fault(node.record, entry, "elemento usato dopo un elemento libero");
-        } else if (index_.levelDigit(node, entry) != node.level || index_.numberField(node, entry) != kFreeRecordNumber) {
-          fault(node.record, entry, "elemento libero non nella forma prevista");
-        }
-        continue;
-      }
-      if (key.find(kHighValue) != std::string_view::npos) fault(node.record, entry, "chiave con carattere 252");
-      if (index_.levelDigit(node, entry) != node.level) {
-        fault(node.record, entry, std::string("livello ") + index_.levelDigit(node, entry) + " invece di " + node.level);
-      }
-      std::optional<double> value = digitsValue(index_.numberField(node, entry));
-      if (!value) {
-        fault(node.record, entry, "numero non di sei cifre");
-      } else if (node.level == kLeafLevel && *value == 0) {
-        fault(node.record, entry, "numero di record dati 0");
-      }
-      if (entry > 1 && !(key > index_.key(node, entry - 1))) {
-        fault(node.record, entry, "chiave non maggiore della precedente");
-      }
-    }
-    if (node.level != kRootLevel && node.used == kEntriesPerNode) fault(node.record, "nodo senza elementi liberi");
-  }
-
-  // The child of `parent`'s entry: inside the file, reached once, of the
-  // level below, its first key the entry's key; then its own children, or
-  // for a leaf the order of its keys after the previous leaf's.
-  void visitChild(const Node& parent, int entry, char level) {
-    std::optional<double> record = digitsValue(index_.numberField(parent, entry));
-    if (!record) return;
-    if (!(*record >= 1 && *record <= records_)) {
-      fault(parent.record, entry, "record " + decimalText(*record) + " fuori dal file");
-      return;
-    }
-    auto slot = static_cast<std::size_t>(*record);
-    if (visited_[slot]) {
-      fault(parent.record, entry, "record " + decimalText(*record) + " raggiunto due volte");
-      return;
-    }
-    visited_[slot] = true;
-    std::optional<Node> child = load(*record, level);
-    if (!child) return;
-    checkEntries(*child);
-    if (child->used == 0) {
-      fault(child->record, "nodo vuoto");
-      return;
-    }
-    if (index_.key(parent, entry) != index_.key(*child, 1)) {
-      fault(parent.record, entry, "chiave diversa dalla prima chiave del record " + decimalText(*record));
-    }
-    if (level == kBranchLevel) {
-      for (int e = 1; e <= child->used; ++e) visitChild(*child, e, kLeafLevel);
-      return;
-    }
-    for (int e = 1; e <= child->used; ++e) {
-      if (std::optional<double> data = digitsValue(index_.numberField(*child, e))) {
-        walk_.entries.push_back({std::string(index_.key(*child, e)), *data, child->record, e});
-      }
-    }
-    if (!lastLeafKey_.empty() && !(index_.key(*child, 1) > lastLeafKey_)) {
-      fault(child->record, 1, "chiave non maggiore dell'ultima chiave della foglia precedente");
-    }
-    lastLeafKey_ = std::string(index_.key(*child, child->used));
-  }
-
-  void fault(double record, const std::string& what) { walk_.faults.push_back({record, 0, what}); }
-  void fault(double record, int entry, const std::string& what) { walk_.faults.push_back({record, entry, what}); }
-
-  const IndexFile& index_;
-  double number_;
-  double records_;
-  std::vector<bool> visited_;
-  std::string lastLeafKey_;
-  IndexWalk walk_;
-};
 
 }  // namespace
 
@@ -931,7 +643,7 @@ double ISAM(double number, const std::string& key, double code, double record) {
   const bool knownCode = code == kIsamInsert || code == kIsamSearch || code == kIsamDelete || code == kIsamNext;
   std::optional<std::string> refusal = refusalOfKey(number, key, code);
   if (!refusal && code == kIsamInsert) refusal = refusalOfInsert(key, record);
-  Path& path = workspace();
+  Path& path = workspace().path;
 
   // An operation that nothing refuses does not ask the file's length (an
   // insertion asks it only to split a node): the empty file shows as a
@@ -940,9 +652,9 @@ double ISAM(double number, const std::string& key, double code, double record) {
   if (knownCode && !refusal) {
     IndexFile index(number, key.size(), std::nullopt);
     if (index.direct()) {
-      if (!index.tryRead(kRootRecord, kRootLevel, path.root)) {
-        if (indexLength(number) == 0) return refuse(kMessageEmptyFile + decimalText(number));
-        index.damaged(kRootRecord, "file pi\xF9 corto di un nodo");
+      if (!index.tryRead(kIndexRootRecord, kIndexRootLevel, path.root)) {
+        if (isam::indexLength(number) == 0) return refuse(kMessageEmptyFile + decimalText(number));
+        index.damaged(kIndexRootRecord, isam::kShortFile);
       }
       return operate(index, path, code, key, record);
     }
@@ -950,37 +662,41 @@ double ISAM(double number, const std::string& key, double code, double record) {
 
   // The refusals, in their order: the empty file, the key, the code, the
   // insertion's record and key.
-  const std::uint64_t length = indexLength(number);
+  const std::uint64_t length = isam::indexLength(number);
   if (length == 0) return refuse(kMessageEmptyFile + decimalText(number));
   if (std::optional<std::string> keyRefusal = refusalOfKey(number, key, code)) return refuse(*keyRefusal);
   IndexFile index(number, key.size(), length);
-  if (index.records() < kRootRecord) index.damaged(kRootRecord, "file pi\xF9 corto di un nodo");
+  if (index.records() < kIndexRootRecord) index.damaged(kIndexRootRecord, isam::kShortFile);
   if (!knownCode) return refuse(kMessageBadCode + decimalText(code));
   if (refusal) return refuse(*refusal);
-  index.read(kRootRecord, kRootLevel, path.root);
+  index.read(kIndexRootRecord, kIndexRootLevel, path.root);
   return operate(index, path, code, key, record);
 }
 
-IndexWalk walkIndex(double number) {
-  int slot = toInt16(number);
-  std::optional<std::size_t> keyLength = keyLengthOf(S().LUNGREC[slot]);
-  if (!keyLength) {
-    return {{{0, 0, "lunghezza del record " + decimalText(S().LUNGREC[slot]) + " non adatta a un indice"}}, {}, {}};
-  }
-  IndexFile index(number, *keyLength, indexLength(number));
-  if (index.records() < kRootRecord) return {{{0, 0, "file pi\xF9 corto di un nodo"}}, {}, {}};
-  return IndexChecker(index, number, index.records()).run();
+std::string describe(const IndexFault& fault, std::string_view place) {
+  std::string where(place);
+  auto add = [&where](const std::string& part) { where += (where.empty() ? "" : ", ") + part; };
+  if (fault.node != 0) add("record " + decimalText(fault.node));
+  if (fault.entry != 0) add("elemento " + std::to_string(fault.entry));
+  return where.empty() ? fault.what : where + ": " + fault.what;
 }
 
-std::vector<std::string> checkIndex(double number) {
-  std::vector<std::string> texts;
-  for (const IndexFault& fault : walkIndex(number).faults) {
-    std::string text;
-    if (fault.node != 0) text = "record " + decimalText(fault.node);
-    if (fault.entry != 0) text += ", elemento " + std::to_string(fault.entry);
-    texts.push_back(text.empty() ? fault.what : text + ": " + fault.what);
+std::string indexEntryText(std::string_view key, char level, double number) {
+  std::string text(key);
+  text += level;
+  text.resize(key.size() + kIndexEntryOverhead);
+  auto whole = static_cast<unsigned>(number);
+  for (std::size_t i = text.size(); i-- > key.size() + kIndexLevelDigitWidth; whole /= 10) {
+    text[i] = static_cast<char>('0' + whole % 10);
   }
-  return texts;
+  return text;
+}
+
+std::string indexNodeText(std::size_t keyLength, char level, std::string_view used) {
+  std::string text(used);
+  const std::string free = std::string(keyLength, kIndexHighValue) + level + kIndexFreeRecordNumber;
+  while (text.size() < indexNodeLength(keyLength)) text += free;
+  return text;
 }
 
 std::optional<std::size_t> indexKeyLength(double recordLength) { return keyLengthOf(recordLength); }
@@ -989,7 +705,7 @@ void initialiseOpenIndex(double number) {
   std::optional<std::size_t> keyLength = keyLengthOf(S().LUNGREC[toInt16(number)]);
   if (!keyLength) raiseFailure(err::kBadRecordLength, "file " + decimalText(number));
   IndexFile index(number, *keyLength, 0);
-  index.write(index.buildNode(kRootLevel, kRootRecord, {}));
+  index.write(index.buildNode(kIndexRootLevel, kIndexRootRecord, {}));
 }
 
 }  // namespace vt

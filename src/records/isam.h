@@ -5,9 +5,43 @@
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace vt {
+
+// The node layout's named widths and values (each explained in the format
+// table at the top of isam.cpp).
+inline constexpr int kIndexEntriesPerNode = 128;
+inline constexpr std::size_t kIndexLevelDigitWidth = 1;
+inline constexpr std::size_t kIndexRecordNumberWidth = 6;
+// Bytes of an entry besides its key: the level digit and the record number.
+inline constexpr std::size_t kIndexEntryOverhead = kIndexLevelDigitWidth + kIndexRecordNumberWidth;
+// The character of the free entries' keys (HV), and their record number.
+inline constexpr char kIndexHighValue = static_cast<char>(252);
+inline constexpr const char* kIndexFreeRecordNumber = "000000";
+// The largest record number the six digits hold.
+inline constexpr double kIndexMaxRecordNumber = 999999;
+inline constexpr char kIndexRootLevel = '1';
+inline constexpr char kIndexBranchLevel = '2';
+inline constexpr char kIndexLeafLevel = '3';
+// The root's record, and the records of the second-level node and the leaf
+// that the first insertion into an empty index writes.
+inline constexpr double kIndexRootRecord = 1;
+inline constexpr double kIndexFirstBranchRecord = 2;
+inline constexpr double kIndexFirstLeafRecord = 3;
+
+// The record length of an index whose keys are `keyLength` long.
+constexpr std::size_t indexNodeLength(std::size_t keyLength) {
+  return (keyLength + kIndexEntryOverhead) * kIndexEntriesPerNode;
+}
+
+// An entry: `key`, the level digit `level`, `number` (0 to 999,999) in six
+// digits.
+std::string indexEntryText(std::string_view key, char level, double number);
+
+// A node of `level` whose keys are `keyLength` long: the entries `used`
+// (whole entries, in order), then free entries.
+std::string indexNodeText(std::size_t keyLength, char level, std::string_view used);
 
 // Operation codes.
 inline constexpr double kIsamInsert = 1;
@@ -30,48 +64,25 @@ inline constexpr double kIsamNoNextKey = 999999;
 // damaged index, failure 3001 naming the file and the node, included) reaches
 // the caller's trap. An operation finds the damage it meets: in the entries
 // it follows and, before it writes anything, in the nodes it changes; the
-// rest of the index is for the structural check below.
+// rest of the index is for the structural check (records/isam_check.h).
 double ISAM(double number, const std::string& key, double code, double record = 0);
 
-// The structural check of an open index file: levels, ascending unique keys
-// in a used prefix, free entries in their exact form, parent keys equal to
-// their children's first keys, children inside the file and reached once,
-// data record numbers above 0. Returns the faults found, each naming its
-// record (and entry); empty when the index is sound. Writes nothing.
-std::vector<std::string> checkIndex(double number);
-
-// One fault of the structural check: the index record (node) it lies in, 0
-// when it concerns the file as a whole; the entry (1 to 128), 0 when it
-// concerns the node as a whole; what is wrong, in Italian.
+// One fault of an index: the index record (node) it lies in, 0 when it
+// concerns the file as a whole; the entry (1 to 128), 0 when it concerns the
+// node as a whole; what is wrong, in Italian. The operations name a damage
+// they meet so (failure 3001), the structural check (records/isam_check.h)
+// every damage it finds.
 struct IndexFault {
   double node = 0;
   int entry = 0;
   std::string what;
 };
 
-// One used leaf entry reached by the structural check: its key, its data
-// record number, and where it lies (node record and entry).
-struct IndexEntry {
-  std::string key;
-  double record = 0;
-  double node = 0;
-  int entry = 0;
-};
-
-// The structural check's walk of an open index file: the faults (the same
-// ones checkIndex gives as text) and every leaf entry whose node could be
-// read, with a six-digit number, in the order the walk reached them (key
-// order when the index is sound). Writes nothing; a damaged node is a fault,
-// never a failure. Besides, the nodes after the root that no path from the
-// root reaches, ascending: no fault (a deletion leaves the nodes it empties
-// so, a split cut short leaves its new node so), but room a rebuild gives
-// back; empty when the root cannot be read.
-struct IndexWalk {
-  std::vector<IndexFault> faults;
-  std::vector<IndexEntry> entries;
-  std::vector<double> unreached;
-};
-IndexWalk walkIndex(double number);
+// The fault as one line: `place` (e.g. "indice"), ", record N" and
+// ", elemento E" where they apply, then ": " and what is wrong; without a
+// place, "record N, elemento E: ...", and what is wrong alone when the fault
+// concerns the whole file.
+std::string describe(const IndexFault& fault, std::string_view place = {});
 
 // The key length of an index whose record length is `recordLength`, or
 // nothing when no index node has that length.

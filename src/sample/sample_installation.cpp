@@ -5,7 +5,9 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "records/companion.h"
 #include "records/files.h"
+#include "records/isam.h"
 #include "util/text.h"
 
 namespace vt::sample {
@@ -17,7 +19,6 @@ namespace fs = std::filesystem;
 
 constexpr int kCompanyLength = 512;
 constexpr int kEmployeeLength = 9600;
-constexpr int kIndexLength = 2176;
 constexpr int kSectorLength = 512;
 constexpr int kProfileLength = 256;
 constexpr int kCompanionLength = 512;
@@ -62,25 +63,9 @@ constexpr Field kProfileCode{3, 3};
 constexpr Field kProfileDescription{6, 25};
 constexpr Field kProfileContract{31, 30};
 
-// Companion record: the head of the employee record, blanks to 100, zeros after.
-constexpr std::size_t kCompanionHeadLength = 45;
-constexpr std::size_t kCompanionTextLength = 100;
-
-// --- Index nodes --------------------------------------------------------------
-// A node is 128 entries of key (10) + level digit + 6-digit number; the used
-// entries come first in ascending key order, then free entries: 10 characters
-// of code 252, the level digit and "000000". Record 1 is the root, record 2 the
-// second-level node, record 3 the leaf; the leaf's numbers are data records.
-constexpr std::size_t kIndexKeyLength = 10;
-constexpr std::size_t kEntriesPerNode = 128;
-constexpr std::size_t kNodeNumberDigits = 6;
-constexpr char kHighValue = static_cast<char>(252);
-constexpr char kRootLevel = '1';
-constexpr char kSecondLevel = '2';
-constexpr char kLeafLevel = '3';
-constexpr int kSecondLevelRecord = 2;
-constexpr int kLeafRecord = 3;
-static_assert((kIndexKeyLength + 1 + kNodeNumberDigits) * kEntriesPerNode == kIndexLength);
+// The employee index: keyed by the employee code (records/isam.h).
+constexpr std::size_t kIndexKeyLength = kEmployeeCode.length;
+constexpr int kIndexLength = static_cast<int>(indexNodeLength(kIndexKeyLength));
 
 // --- WKBASE.DAT rows: number (3), name (29), record length (5), description (40), CR LF.
 constexpr std::size_t kRowNumberLength = 3;
@@ -170,12 +155,6 @@ std::string employeeRecord(const Employee& e) {
   put(r, kEmployeeLevel, e.level);
   put(r, kEmployeeSurname, e.surname);
   put(r, kEmployeeFirstName, e.firstName);
-  return r;
-}
-
-std::string companionRecord(const std::string& employee) {
-  std::string r(kCompanionLength, '0');
-  overwrite(r, 1, fitRight(employee.substr(0, kCompanionHeadLength), kCompanionTextLength));
   return r;
 }
 
@@ -338,26 +317,18 @@ std::string baseTable() {
   return table;
 }
 
-std::string indexEntry(const std::string& key, char level, int number) {
-  return key + level + zeroPad(std::to_string(number), kNodeNumberDigits);
-}
-
-std::string indexNode(char level, const std::vector<std::string>& usedEntries) {
-  std::string node;
-  for (const std::string& e : usedEntries) node += e;
-  std::string freeEntry = std::string(kIndexKeyLength, kHighValue) + level + std::string(kNodeNumberDigits, '0');
-  for (std::size_t i = usedEntries.size(); i < kEntriesPerNode; ++i) node += freeEntry;
-  return node;
-}
-
-// The three nodes of an index holding `employees` (sorted), or an empty root.
+// The index holding `employees` (sorted) as the first insertions into an
+// empty index leave it: the root, one second-level node and one leaf; or an
+// empty root.
 std::string employeeIndex(const std::vector<RegisteredEmployee>& employees) {
-  if (employees.empty()) return indexNode(kRootLevel, {});
-  std::vector<std::string> leaf;
-  for (const RegisteredEmployee& e : employees) leaf.push_back(indexEntry(e.code, kLeafLevel, e.record));
+  if (employees.empty()) return indexNodeText(kIndexKeyLength, kIndexRootLevel, {});
+  std::string leaf;
+  for (const RegisteredEmployee& e : employees) leaf += indexEntryText(e.code, kIndexLeafLevel, e.record);
   const std::string& first = employees.front().code;
-  return indexNode(kRootLevel, {indexEntry(first, kRootLevel, kSecondLevelRecord)}) +
-         indexNode(kSecondLevel, {indexEntry(first, kSecondLevel, kLeafRecord)}) + indexNode(kLeafLevel, leaf);
+  return indexNodeText(kIndexKeyLength, kIndexRootLevel, indexEntryText(first, kIndexRootLevel, kIndexFirstBranchRecord)) +
+         indexNodeText(kIndexKeyLength, kIndexBranchLevel,
+                       indexEntryText(first, kIndexBranchLevel, kIndexFirstLeafRecord)) +
+         indexNodeText(kIndexKeyLength, kIndexLeafLevel, leaf);
 }
 
 // The native folder of a suite path "C:\A\B" under `drivesRoot`.
@@ -400,7 +371,7 @@ void createSampleInstallation(const std::string& drivesRoot, const std::string& 
 
   auto company = [](int record, const Company& c) { return companyRecord(record, c); };
   auto employee = [](int, const Employee& e) { return employeeRecord(e); };
-  auto companion = [](int, const Employee& e) { return companionRecord(employeeRecord(e)); };
+  auto companion = [](int, const Employee& e) { return companionRecord(employeeRecord(e), kCompanionLength); };
   auto formula = [](int record, const Keyed& k) {
     return keyedRecord(kFormulaLength, record, kFormulaCode, kFormulaDescription, kFormulaText, k);
   };

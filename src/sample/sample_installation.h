@@ -45,9 +45,8 @@
 //   fixed data  3-42 description  43-62 value
 //   profiles    3-5 code (= record number)  6-30 description  31-60 contract
 //
-// Companion record of employee record N: record N of file 97, the digit 0
-// throughout except its first 100 characters: characters 1-45 of the
-// employee record and 55 blanks.
+// Companion record of employee record N: record N of file 97, laid out as
+// records/companion.h describes.
 #pragma once
 
 #include <string>

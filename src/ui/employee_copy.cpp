@@ -6,6 +6,7 @@
 #include "core/dialogs.h"
 #include "core/state.h"
 #include "core/trail.h"
+#include "records/companion.h"
 #include "records/files.h"
 #include "records/isam.h"
 #include "records/records.h"
@@ -24,26 +25,12 @@ constexpr int kUserEmployeeFile = 2;
 constexpr int kEmployeeIndexFile = 7;
 constexpr int kCompanionFile = 97;
 
-// The companion record: the head of the employee record, blanks to the end of
-// the head part, the digit 0 for the rest of the record.
-//   characters   1- 45  characters 1 to 45 of the employee record as written
-//   characters  46-100  blanks
-//   characters 101-     "0"
-constexpr std::size_t kCompanionHeadLength = 45;
-constexpr std::size_t kCompanionHeadPart = 100;
-
 // What COD_DIP$ is asked for: check mode 0, on the user's employee file.
 constexpr std::int16_t kKeyChangeMode = 0;
 constexpr double kKeyChangeArchive = kUserEmployeeFile;
 
 constexpr const char* kCrLf = "\r\n";
 constexpr const char* kCopyTitle = "Copia dipendente da archivi standard";
-
-std::string companionRecord(const std::string& employeeRecord, std::size_t length) {
-  std::string record(length, '0');
-  overwrite(record, 1, fitRight(LEFT(employeeRecord, kCompanionHeadLength), kCompanionHeadPart));
-  return record;
-}
 
 // Puts `record` into the record buffer of file `number`, cut or padded with
 // blanks to its record length.

@@ -37,11 +37,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kNode = 2176;
-constexpr std::size_t kEntry = 17;
+constexpr std::size_t kKey = 10;  // the employee code
+constexpr std::size_t kNode = indexNodeLength(kKey);
+constexpr std::size_t kEntry = kKey + kIndexEntryOverhead;
 constexpr std::size_t kEmployee = 9600;
 constexpr std::size_t kCodeOffset = 2;
-const std::string kFreeEntry = std::string(10, static_cast<char>(252)) + "3000000";
+const std::string kFreeEntry = std::string(kKey, kIndexHighValue) + kIndexLeafLevel + kIndexFreeRecordNumber;
 
 void setVariable(const char* name, const std::string& value) {
 #ifdef _WIN32

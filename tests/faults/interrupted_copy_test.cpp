@@ -27,8 +27,9 @@ namespace {
 constexpr const char* kArchives = "drives/C/ARCHIVI/";
 constexpr const char* kNewCode = "0019999999";  // as copy_runner gives it
 // The files a copy may write, with their record lengths.
+constexpr int kIndexLength = static_cast<int>(indexNodeLength(10));  // keys: the employee code
 const std::map<std::string, int> kWritten = {
-    {"DITTE.DAT", 64}, {"DIPEND.DAT", 64}, {"DIPEND.IDX", 2176}, {"DIPCOMPL.DAT", 128}};
+    {"DITTE.DAT", 64}, {"DIPEND.DAT", 64}, {"DIPEND.IDX", kIndexLength}, {"DIPCOMPL.DAT", 128}};
 
 std::string code(int i) { return "00100" + zeroPad(std::to_string(i), 5); }
 std::string record(const std::string& head, int length) { return fitRight(head, static_cast<std::size_t>(length)); }
@@ -57,7 +58,7 @@ class InterruptedCopy : public ::testing::Test {
  protected:
   void install(int employees) {
     folder.write(std::string(kArchives) + "WKBASE.DAT",
-                 testing::baseTable({{1, {"DITTE.DAT", 64}}, {2, {"DIPEND.DAT", 64}}, {7, {"DIPEND.IDX", 2176}},
+                 testing::baseTable({{1, {"DITTE.DAT", 64}}, {2, {"DIPEND.DAT", 64}}, {7, {"DIPEND.IDX", kIndexLength}},
                                      {97, {"DIPCOMPL.DAT", 128}}, {201, {"STDDITTE.DAT", 64}},
                                      {202, {"STDDIPEN.DAT", 64}}}));
     write("DITTE.DAT", record("00001TESSARO", 64) + record("99", 64) + record("00003ACME", 64));

@@ -12,6 +12,9 @@
 #include <sstream>
 
 #include "core/state.h"
+#include "records/companion.h"
+#include "records/files.h"
+#include "records/isam.h"
 #include "records/semaphore.h"
 #include "scripted_dialogs.h"
 #include "startup/main_program.h"
@@ -33,8 +36,9 @@ const std::string kTaskFile = "drives/C/TARNIX/TARNIX.INI";
 
 // Name and record length of file `number`, from its row of "WKBASE.DAT".
 std::pair<std::string, std::size_t> fileOf(const Files& files, int number) {
-  const std::string row = files.at(kArchives + "WKBASE.DAT").substr(static_cast<std::size_t>(number - 1) * 79, 79);
-  return {kArchives + TRIM(row.substr(3, 29)), static_cast<std::size_t>(std::stoi(row.substr(32, 5)))};
+  const std::string row = MID(files.at(kArchives + kBaseFileName), static_cast<std::size_t>((number - 1) * kBaseRowLength + 1), kBaseRowLength);
+  const auto length = static_cast<std::size_t>(std::stoi(MID(row, kBaseRecordLengthPos, kBaseRecordLengthLength)));
+  return {kArchives + TRIM(MID(row, kBaseTemplatePos, kBaseTemplateLength)), length};
 }
 
 // A record the run writes: record `record` of file `file` becomes record
@@ -50,19 +54,21 @@ void apply(Files& files, const Put& put) {
   const auto [name, length] = fileOf(files, put.file);
   std::string& bytes = files[name];
   if (put.file == 7) {  // the sample's leaf is record 3; entries: key, level 3, six-digit record
+    const std::size_t entryLength = put.key.size() + kIndexEntryOverhead, leafAt = 2 * length;
     std::vector<std::string> entries;
-    for (std::size_t at = 2 * length; at < 3 * length; at += 17) entries.push_back(bytes.substr(at, 17));
-    const std::string entry = put.key + "3" + zeroPad(std::to_string(put.record), 6);
+    for (std::size_t at = leafAt; at < leafAt + length; at += entryLength) entries.push_back(bytes.substr(at, entryLength));
+    const std::string entry = put.key + kIndexLeafLevel + zeroPad(std::to_string(put.record), kIndexRecordNumberWidth);
     entries.insert(std::upper_bound(entries.begin(), entries.end(), entry), entry);
     entries.pop_back();
     std::string leaf;
     for (const std::string& e : entries) leaf += e;
-    bytes.replace(2 * length, length, leaf);
+    bytes.replace(leafAt, length, leaf);
     return;
   }
   const auto [fromName, fromLength] = fileOf(files, put.file == 97 ? 2 : put.from);
   std::string record = files[fromName].substr(static_cast<std::size_t>(put.fromRecord - 1) * fromLength, fromLength);
-  record = put.file == 97 ? fitRight(LEFT(record, 45), 100) + std::string(length - 100, '0') : fitRight(record, length);
+  const std::string companion = fitRight(LEFT(record, kCompanionHeadLength), kCompanionHeadPart);
+  record = put.file == 97 ? companion + std::string(length - kCompanionHeadPart, kCompanionFill) : fitRight(record, length);
   const std::map<int, std::size_t> keyPos = {{1, 3}, {2, 3}, {8, 381}, {48, 3}, {401, 4}};
   if (!put.key.empty()) overwrite(record, keyPos.at(put.file), put.key);
   bytes.replace(static_cast<std::size_t>(put.record - 1) * length, length, record);
@@ -99,7 +105,8 @@ void lengthen(testing::TempFolder& f, int number, const std::string& name, std::
   for (std::size_t at = 0; at < bytes.size(); at += from) longer += fitRight(bytes.substr(at, from), length - 4) + "FINE";
   f.write(kArchives + name, longer);
   std::string base = f.read(kArchives + "WKBASE.DAT");
-  base.replace(static_cast<std::size_t>(number - 1) * 79 + 32, 5, RIGHT("     " + std::to_string(length), 5));
+  overwrite(base, static_cast<std::size_t>((number - 1) * kBaseRowLength + kBaseRecordLengthPos),
+            RIGHT(std::string(kBaseRecordLengthLength, ' ') + std::to_string(length), kBaseRecordLengthLength));
   f.write(kArchives + "WKBASE.DAT", base);
 }
 

@@ -8,7 +8,7 @@
 #include "core/state.h"
 #include "platform/fault_injection.h"
 #include "records/files.h"
-#include "records/isam.h"
+#include "records/isam_check.h"
 #include "records/semaphore.h"
 #include "scripted_dialogs.h"
 #include "temp_install.h"
