@@ -23,6 +23,8 @@
 #include <string_view>
 #include <vector>
 
+#include "records/file_numbers.h"
+
 namespace vt {
 
 // Key length that marks the employee archive.
@@ -37,19 +39,12 @@ inline constexpr std::string_view kFreeMark = "99";
 // The lists show at most the records 1 to this of an archive.
 inline constexpr int kMaxListedRecords = 1000;
 
-// The standard archives' file numbers.
-inline constexpr int kFirstStandardFile = 201;
-inline constexpr int kLastStandardFile = 206;
-
 // The decorative strip under the heading of both windows: 13 characters of
 // code 223, which the suite's screen fonts (OEM code page) draw as the upper
 // half block; the views show it so (in Windows-1252 it would read as a sharp s).
 inline constexpr std::size_t kStripLength = 13;
 inline constexpr char kStripCharacter = '\xDF';
 std::string decorativeStrip();
-
-// True when `file` is one of the standard archives 201 to 206.
-bool isStandardFile(int file);
 
 // True when the first two characters of `record` are the free mark.
 bool startsFree(std::string_view record);

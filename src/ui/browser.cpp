@@ -9,11 +9,6 @@
 namespace vt {
 namespace {
 
-// TABPARAM, TABTESTI and TABFLAG entries this window uses.
-constexpr int kStandardFileEntry = 1;
-constexpr int kArchiveTitleEntry = 49;
-constexpr int kLeftWithExitFlag = 25;
-
 constexpr std::int16_t kEnterKey = 13;
 
 bool isList(int list) { return list == Filestan::kStandardList || list == Filestan::kChosenList; }
@@ -40,12 +35,12 @@ const char* Filestan::buttonCaption(int button) {
 void Filestan::load() {
   REGISTRAPROC("FORM_LOAD");
   guarded([&] {
-    S().TABFLAG[kLeftWithExitFlag] = 0;
+    S().TABFLAG[kFlagLeftBrowser] = 0;
     centre(kWidthTwips, kHeightTwips, dialogs().screenSize());
 
     ArchiveList& standardList = lists_[kStandardList];
     standardList.clear();
-    const int standard = S().TABPARAM[kStandardFileEntry];
+    const int standard = S().TABPARAM[kParamStandardFile];
     if (isStandardFile(standard)) {
       for (int record = 1; record <= kMaxListedRecords; ++record) {
         S().FINEARCHIVIO = LEGGIREC(standard, record);
@@ -66,7 +61,7 @@ void Filestan::load() {
     standardList.select(0);
     focusedList_ = kStandardList;
     ++focusRequests_;
-    archiveTitle_ = S().TABTESTI[kArchiveTitleEntry];
+    archiveTitle_ = S().TABTESTI[kTextChosenArchive];
     changed();
   });
 }
@@ -81,7 +76,7 @@ void Filestan::COMANDO1_CLICK(int button) {
       case kReturnOne: CARICABBS(); break;
       case kLeave:
         close();
-        S().TABFLAG[kLeftWithExitFlag] = 1;
+        S().TABFLAG[kFlagLeftBrowser] = 1;
         break;
       case kConfirm: close(); break;
       default: break;
@@ -127,7 +122,7 @@ void Filestan::TOGLITUTTI() { moveAll(kChosenList, kStandardList); }
 void Filestan::CARICABBS() {
   REGISTRAPROC("CARICABBS");
   guarded([&] {
-    S().TABFLAG[kLeftWithExitFlag] = 0;
+    S().TABFLAG[kFlagLeftBrowser] = 0;
     moveSelected(kChosenList, kStandardList);
   });
 }

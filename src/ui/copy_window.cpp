@@ -5,6 +5,7 @@
 #include "core/dialogs.h"
 #include "core/state.h"
 #include "core/trail.h"
+#include "records/file_numbers.h"
 #include "records/records.h"
 #include "repository/repository.h"
 #include "ui/employee_copy.h"
@@ -13,20 +14,6 @@
 
 namespace vt {
 namespace {
-
-// TABPARAM and TABTESTI entries this window reads, TABFLAG entry it clears.
-constexpr int kStandardFileEntry = 1;
-constexpr int kKeyPosEntry = 2;
-constexpr int kKeyLengthEntry = 3;
-constexpr int kUserFileEntry = 9;
-constexpr int kArchiveTitleEntry = 49;
-constexpr int kLeftWithExitFlag = 25;
-
-// The user archives copied by record number.
-constexpr int kCompanies = 1;
-constexpr int kSectors = 8;
-constexpr int kProfiles = 48;
-constexpr int kFormulas = 401;
 
 // The free-record field of the user archives that have a descriptor for it;
 // the others are tested on their first two characters directly.
@@ -39,16 +26,17 @@ constexpr const char* kNewNumberType = "N";
 
 constexpr std::int16_t kEnterKey = 13;
 
+// The user archives copied by record number.
 bool isKeyedUserFile(int file) {
-  return file == kCompanies || file == kSectors || file == kProfiles || file == kFormulas;
+  return file == kUserCompanyFile || file == kUserSectorFile || file == kUserProfileFile || file == kUserFormulaFile;
 }
 
 // The free-record test of record buffer of user file `file`.
 bool userRecordFree(int file) {
   const std::string& buffer = S().BUFFERREC[file];
   switch (file) {
-    case kCompanies: return RepoR(kCompanyFreeField, 0, buffer) == kFreeMark;
-    case kSectors: return RepoR(kSectorFreeField, 0, buffer) == kFreeMark;
+    case kUserCompanyFile: return RepoR(kCompanyFreeField, 0, buffer) == kFreeMark;
+    case kUserSectorFile: return RepoR(kSectorFreeField, 0, buffer) == kFreeMark;
     default: return startsFree(buffer);
   }
 }
@@ -95,7 +83,7 @@ const char* Filesta2::buttonCaption(int button) {
 void Filesta2::load() {
   REGISTRAPROC("FORM_LOAD");
   guarded([&] {
-    archiveTitle_ = S().TABTESTI[kArchiveTitleEntry];
+    archiveTitle_ = S().TABTESTI[kTextChosenArchive];
     centre(kWidthTwips, kHeightTwips, dialogs().screenSize());
     focusedList_ = kChosenList;
     ++focusRequests_;
@@ -136,11 +124,11 @@ void Filesta2::moveSelection(int list, ListMove move, int pageRows) {
 void Filesta2::AGGIORNA() {
   REGISTRAPROC("AGGIORNA");
   guarded([&] {
-    S().TABFLAG[kLeftWithExitFlag] = 0;
+    S().TABFLAG[kFlagLeftBrowser] = 0;
     if (isEmployeeArchive()) return;
     ArchiveList& userList = lists_[kUserList];
     userList.clear();
-    const int user = S().TABPARAM[kUserFileEntry];
+    const int user = S().TABPARAM[kParamUserFile];
     if (isKeyedUserFile(user)) {
       for (int record = 1; record <= kMaxListedRecords; ++record) {
         S().FINEARCHIVIO = LEGGIREC(user, record);
@@ -188,10 +176,10 @@ int Filesta2::SCRIVI(const std::string& line, int index) {
   REGISTRAPROC("SCRIVI");
   return guardedValue(
       [&]() -> int {
-        S().TABFLAG[kLeftWithExitFlag] = 0;
-        const int standard = S().TABPARAM[kStandardFileEntry];
-        const int user = S().TABPARAM[kUserFileEntry];
-        const std::size_t keyLength = entryAsCount(kKeyLengthEntry);
+        S().TABFLAG[kFlagLeftBrowser] = 0;
+        const int standard = S().TABPARAM[kParamStandardFile];
+        const int user = S().TABPARAM[kParamUserFile];
+        const std::size_t keyLength = entryAsCount(kParamKeyLength);
 
         // The standard record: its number is the line's key. A record that
         // cannot be read whole is never copied.
@@ -218,7 +206,7 @@ int Filesta2::SCRIVI(const std::string& line, int index) {
         // rewritten as the number it now has.
         std::string& buffer = S().BUFFERREC[user];
         buffer = fitRight(copy, buffer.size());
-        overwrite(buffer, entryAsCount(kKeyPosEntry), zeroPad(decimalText(record), keyLength));
+        overwrite(buffer, entryAsCount(kParamKeyPosition), zeroPad(decimalText(record), keyLength));
         SCRIVIREC(user, record);
         flushWrittenRecords();
 

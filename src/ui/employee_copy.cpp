@@ -6,6 +6,7 @@
 #include "core/dialogs.h"
 #include "core/state.h"
 #include "core/trail.h"
+#include "records/file_numbers.h"
 #include "records/files.h"
 #include "records/isam.h"
 #include "records/records.h"
@@ -18,11 +19,6 @@
 
 namespace vt {
 namespace {
-
-// Files of the employee copy.
-constexpr int kUserEmployeeFile = 2;
-constexpr int kEmployeeIndexFile = 7;
-constexpr int kCompanionFile = 97;
 
 // The companion record: the head of the employee record, blanks to the end of
 // the head part, the digit 0 for the rest of the record.
@@ -69,13 +65,13 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
   return guardedValue(
       [&]() -> int {
         State& s = S();
-        s.TABFLAG[25] = 0;
+        s.TABFLAG[kFlagLeftBrowser] = 0;
         FAIOPEN(kEmployeeIndexFile);
         FAIOPEN(kCompanionFile);
 
-        const int standardFile = s.TABPARAM[1];
-        const auto keyPos = static_cast<std::size_t>(s.TABPARAM[2]);
-        const auto keyLength = static_cast<std::size_t>(s.TABPARAM[3]);
+        const int standardFile = s.TABPARAM[kParamStandardFile];
+        const auto keyPos = static_cast<std::size_t>(s.TABPARAM[kParamKeyPosition]);
+        const auto keyLength = static_cast<std::size_t>(s.TABPARAM[kParamKeyLength]);
         const double standardRecord = VAL(MID(line, kEmployeeNumberPos, kEmployeeNumberDigits));
 
         // A standard record that cannot be read whole is never copied.

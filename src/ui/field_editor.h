@@ -58,16 +58,6 @@ inline constexpr std::size_t kDefTypePos = 32;
 inline constexpr std::size_t kDefStartPos = 51;
 inline constexpr std::size_t kDefStartWidth = 4;
 
-// --- Shared entries ----------------------------------------------------------
-// TABTESTI entry of the key string the fields are taken from and written to.
-inline constexpr int kKeyEntry = 50;
-// TABPARAM entries of the editor.
-inline constexpr int kParamRedisplay = 10;
-inline constexpr int kParamCaret = 11;
-inline constexpr int kParamEditing = 13;
-inline constexpr int kParamTypingStarted = 18;
-inline constexpr int kParamCurrentBox = 20;
-
 // --- Key and character codes -------------------------------------------------
 inline constexpr int kCharBackspace = 8;
 inline constexpr int kCharEnter = 13;

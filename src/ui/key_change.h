@@ -23,14 +23,6 @@
 
 namespace vt {
 
-// TABPARAM entries the window reads besides the editor's.
-inline constexpr int kParamCheckMode = 47;
-inline constexpr int kParamKeyIndexFile = 48;
-// TABFLAG entry cleared when the companies are listed.
-inline constexpr int kFlagBrowserExit = 25;
-
-// The file of live companies.
-inline constexpr double kCompanyFile = 1;
 // The highest company code listed.
 inline constexpr int kLastCompanyCode = 998;
 // The status value of a free record.

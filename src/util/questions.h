@@ -18,12 +18,6 @@
 
 namespace vt {
 
-// TABTESTI entries shared with the callers of DOMANDA.
-// The full answer type of the current DOMANDA call ("D1" survives there).
-inline constexpr int kFullAnswerTypeEntry = 47;
-// The default answer: a caller may preset it; DOMANDA empties it on return.
-inline constexpr int kDefaultAnswerEntry = 48;
-
 // A yes/no question (question icon, No as default, title "Tessaro"). Each
 // "*" of `text`, up to ten from the start, is a line break (CR LF); any
 // further "*" stays in the text. "S" for Yes, "N" for No. `selector` is
