@@ -243,7 +243,7 @@ int FieldEditor::typeCharacter(int i, const FieldFormat& format, int key, int c)
 void FieldEditor::endOfField(int i, const FieldFormat& format, int key, int c) {
   // Placed before the box applies its own movement, so that Right leaves
   // the caret just after the field; after a character the rewrite puts the
-  // caret back at TABPARAM(11).
+  // caret back at TABPARAM(kParamCaret).
   if (key != kKeyLeft && format.width() != 1) setCaret(i, c - 1);
 }
 

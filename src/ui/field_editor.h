@@ -128,7 +128,7 @@ class FieldEditor {
 
   // The box's own text edit (Delete, paste, cut, typing over): the box now
   // holds `text`, and unless the redisplay flag is set it is rewritten at
-  // once as its buffer and one blank, with the caret at TABPARAM(11).
+  // once as its buffer and one blank, with the caret at TABPARAM(kParamCaret).
   void boxEdited(int i, const std::string& text);
 
   // Writes `text` into box i as the program does (field loading,
@@ -152,7 +152,7 @@ class FieldEditor {
 
   // The character handler of box i: one typed character code, read with
   // the box's caret; afterwards the box shows its buffer again with the
-  // caret at TABPARAM(11). Trail "CX_KEYPRESS".
+  // caret at TABPARAM(kParamCaret). Trail "CX_KEYPRESS".
   void keyPress(int i, int code);
 
   // Left or Right in box i, from the box's key-down handler: the editor's

@@ -6,8 +6,8 @@
 // entry 50 ("" = no code).
 //
 // Files: the opener has opened file 1 (live companies, record number =
-// company code) and the employee index whose number stands in TABPARAM(48).
-// TABPARAM(47) is the check mode: 0 checks after the last box, 1 after every
+// company code) and the employee index whose number stands in TABPARAM(kParamKeyIndexFile).
+// TABPARAM(kParamCheckMode) is the check mode: 0 checks after the last box, 1 after every
 // box, 2 when Enter leads to the last box or beyond.
 #pragma once
 

@@ -145,7 +145,7 @@ bool isLeapYear(double year) {
 
 // --- DOMANDA's default ----------------------------------------------------------
 
-// The default before shaping: the preset value of TABTESTI(48) (as a whole
+// The default before shaping: the preset value of TABTESTI(kTextDefaultAnswer) (as a whole
 // number in `length` digits unless the type is text), or zeros, or blanks
 // for text.
 std::string presetDefault(std::int16_t length, char type) {
