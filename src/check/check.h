@@ -44,9 +44,9 @@ inline constexpr int kExitCannotRun = 2;
 
 // The files checked. A companion of 0 is not checked.
 struct Files {
-  double index = kEmployeeIndexFile;
-  double archive = kUserEmployeeFile;
-  double companion = kCompanionFile;
+  double index{kEmployeeIndexFile};
+  double archive{kUserEmployeeFile};
+  double companion{kCompanionFile};
 };
 
 enum class Kind {
