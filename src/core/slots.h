@@ -6,7 +6,7 @@
 namespace vt {
 
 // --- TABPARAM ----------------------------------------------------------------
-// The chosen archive, written by MAIN after the menu (startup/archives.h
+// The chosen archive, written by MAIN after the menu (ui/archives.h
 // gives the values), read by the browser, the copy window and SCRIVI2.
 inline constexpr int kParamStandardFile = 1;         // file number of the standard archive (201 to 206)
 inline constexpr int kParamKeyPosition = 2;          // key: 1-based position in the record

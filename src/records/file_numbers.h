@@ -26,7 +26,7 @@ inline constexpr int kSemaphoreFileNumber = 16;
 // The standard archives: never written, so opened for reading only (still
 // shared for reading and writing with the suite's programs), so that an
 // operator who may only read them can browse them. They are numbered without
-// a gap, one for each entry of the archive menu (startup/archives.h).
+// a gap, one for each entry of the archive menu (ui/archives.h).
 inline constexpr int kStandardCompanyFile = 201;
 inline constexpr int kStandardEmployeeFile = 202;
 inline constexpr int kStandardFormulaFile = 203;

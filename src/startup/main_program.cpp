@@ -8,7 +8,7 @@
 #include "core/state.h"
 #include "core/trail.h"
 #include "records/files.h"
-#include "startup/archives.h"
+#include "ui/archives.h"
 #include "startup/installation.h"
 #include "ui/browser.h"
 #include "ui/choice_window.h"

@@ -5,9 +5,9 @@
 #include "core/dialogs.h"
 #include "core/state.h"
 #include "core/trail.h"
-#include "records/file_numbers.h"
 #include "records/records.h"
 #include "repository/repository.h"
+#include "ui/archives.h"
 #include "ui/employee_copy.h"
 #include "util/questions.h"
 #include "util/text.h"
@@ -15,30 +15,19 @@
 namespace vt {
 namespace {
 
-// The free-record field of the user archives that have a descriptor for it;
-// the others are tested on their first two characters directly.
-constexpr const char* kCompanyFreeField = "DITX$,00001,02,N,1,T261";
-constexpr const char* kSectorFreeField = "SETX$,00001,02,N,1,S204";
-
 // The new-number box: three digits.
 constexpr std::int16_t kNewNumberLength = 3;
 constexpr const char* kNewNumberType = "N";
 
 constexpr std::int16_t kEnterKey = 13;
 
-// The user archives copied by record number.
-bool isKeyedUserFile(int file) {
-  return file == kUserCompanyFile || file == kUserSectorFile || file == kUserProfileFile || file == kUserFormulaFile;
-}
-
-// The free-record test of record buffer of user file `file`.
+// The free-record test of record buffer of user file `file`: its archive's
+// status field where it has one, else its first two characters.
 bool userRecordFree(int file) {
   const std::string& buffer = S().BUFFERREC[file];
-  switch (file) {
-    case kUserCompanyFile: return RepoR(kCompanyFreeField, 0, buffer) == kFreeMark;
-    case kUserSectorFile: return RepoR(kSectorFreeField, 0, buffer) == kFreeMark;
-    default: return startsFree(buffer);
-  }
+  const Archive* archive = keyedArchiveOf(file);
+  if (archive != nullptr && archive->freeField != nullptr) return RepoR(archive->freeField, 0, buffer) == kFreeMark;
+  return startsFree(buffer);
 }
 
 std::size_t entryAsCount(int entry) {
@@ -129,7 +118,7 @@ void Filesta2::AGGIORNA() {
     ArchiveList& userList = lists_[kUserList];
     userList.clear();
     const int user = S().TABPARAM[kParamUserFile];
-    if (isKeyedUserFile(user)) {
+    if (keyedArchiveOf(user) != nullptr) {
       for (int record = 1; record <= kMaxListedRecords; ++record) {
         S().FINEARCHIVIO = LEGGIREC(user, record);
         if (S().FINEARCHIVIO == 1) break;

@@ -14,7 +14,7 @@
 #include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "records/files.h"
-#include "startup/archives.h"
+#include "ui/archives.h"
 #include "scripted_dialogs.h"
 #include "ui/copy_window.h"
 #include "ui/employee_copy.h"

@@ -11,7 +11,7 @@
 #include "records/isam.h"
 #include "records/semaphore.h"
 #include "scripted_dialogs.h"
-#include "startup/archives.h"
+#include "ui/archives.h"
 #include "temp_install.h"
 #include "ui/copy_window.h"
 #include "ui/employee_copy.h"

@@ -9,7 +9,7 @@
 
 #include "records/files.h"
 #include "scripted_dialogs.h"
-#include "startup/archives.h"
+#include "ui/archives.h"
 #include "temp_install.h"
 #include "ui/browser.h"
 #include "ui/choice_window.h"

@@ -1,4 +1,4 @@
-#include "startup/archives.h"
+#include "ui/archives.h"
 
 #include <cstdint>
 
@@ -13,6 +13,15 @@ std::string archiveMenu() {
     menu += &archive == &kMenuArchives.back() ? ' ' : '*';
   }
   return menu;
+}
+
+const Archive* keyedArchiveOf(int file) {
+  for (const Archive& archive : kMenuArchives) {
+    if (archive.userFile != kNoUserFile && archive.userFile == file && archive.key.length != kEmployeeKeyLength) {
+      return &archive;
+    }
+  }
+  return nullptr;
 }
 
 void setArchiveLayout(const Archive& archive) {

@@ -1,12 +1,13 @@
 // The archives of the menu, one row each in menu order: the entry's text, its
-// standard archive, its user archive and where the key and the description
-// lie in its records. The menu text, the files and the layouts are this one
-// table; the checks below stop the build when a row breaks their rules.
+// standard archive, its user archive, where the key and the description lie
+// in its records and how a free user record is told. The menu text, the
+// files, the layouts and what the copy window copies by record number are
+// this one table; the checks below stop the build when a row breaks their
+// rules.
 //
 // To add an archive: name its standard file (the next number after the last,
 // records/file_numbers.h, moving kLastStandardFile to it) and its user file
-// there, give it a row here, and give the copy window its free-record test
-// (ui/copy_window.cpp) when its records are copied by record number.
+// there, and give it a row here.
 #pragma once
 
 #include <array>
@@ -15,6 +16,8 @@
 #include <string_view>
 
 #include "records/file_numbers.h"
+#include "repository/descriptors.h"
+#include "ui/archive_lines.h"
 
 namespace vt {
 
@@ -30,6 +33,9 @@ struct Archive {
   int userFile;  // kNoUserFile: an archive the user manages, never copied
   RecordField key;
   RecordField description;
+  // The field descriptor of a user record's status ("99" = free), or null
+  // when the first two characters tell it.
+  const char* freeField = nullptr;
 };
 
 inline constexpr int kNoUserFile = 0;
@@ -37,11 +43,11 @@ inline constexpr int kNoUserFile = 0;
 inline constexpr std::size_t kMenuTextLength = 23;
 
 inline constexpr auto kMenuArchives = std::to_array<Archive>({
-    {"1 - ARCHIVIO DITTE     ", kStandardCompanyFile, kUserCompanyFile, {3, 3}, {6, 30}},
+    {"1 - ARCHIVIO DITTE     ", kStandardCompanyFile, kUserCompanyFile, {3, 3}, {6, 30}, T261},
     // The description: the surname (30) and 5 characters of the first name.
     {"2 - ARCHIVIO DIPENDENTI", kStandardEmployeeFile, kUserEmployeeFile, {3, 10}, {9515, 35}},
     {"3 - ARCHIVIO FORMULE   ", kStandardFormulaFile, kUserFormulaFile, {4, 3}, {7, 18}},
-    {"4 - ARCHIVIO SETTORI   ", kStandardSectorFile, kUserSectorFile, {381, 4}, {385, 16}},
+    {"4 - ARCHIVIO SETTORI   ", kStandardSectorFile, kUserSectorFile, {381, 4}, {385, 16}, S204},
     {"5 - ARCHIVIO DATI FISSI", kStandardFixedDataFile, kNoUserFile, {}, {}},
     {"6 - ARCHIVIO PROFILI   ", kStandardProfileFile, kUserProfileFile, {3, 3}, {6, 25}},
 });
@@ -62,6 +68,10 @@ consteval bool rowsInMenuOrder() {
 static_assert(rowsInMenuOrder(), "each row: text of 23 characters beginning \"N - \", standard file 200 + N");
 static_assert(kMenuArchives.size() == static_cast<std::size_t>(kLastStandardFile - kFirstStandardFile + 1),
               "one menu row for each standard archive of records/file_numbers.h");
+
+// The menu row whose user archive is `file`, copied by record number (every
+// archive but the employees, which go through SCRIVI2), or null.
+const Archive* keyedArchiveOf(int file);
 
 // The menu as the choice window takes it: each entry's text in a cell ending
 // in the separator "*", the last one ending in a blank instead.
