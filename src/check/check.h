@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "records/file_numbers.h"
 #include "records/isam_check.h"
 
 namespace vt::check {
@@ -43,9 +44,9 @@ inline constexpr int kExitCannotRun = 2;
 
 // The files checked. A companion of 0 is not checked.
 struct Files {
-  double index = 7;
-  double archive = 2;
-  double companion = 97;
+  double index{kEmployeeIndexFile};
+  double archive{kUserEmployeeFile};
+  double companion{kCompanionFile};
 };
 
 enum class Kind {

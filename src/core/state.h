@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/failure.h"
+#include "core/slots.h"
 
 namespace vt {
 
@@ -106,7 +107,7 @@ struct State {
   std::string NOMEPROGRAMMA;
   std::string NOMEPROGETTO;
 
-  // Parameter tables.
+  // Parameter tables; the slots this program uses are named in core/slots.h.
   Table<std::int16_t, 0, 50> TABPARAM;
   Table<std::string, 0, 50> TABTESTI;
   Table<std::int16_t, 0, 50> TABFLAG;

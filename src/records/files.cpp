@@ -141,7 +141,7 @@ double FAIOPEN(double number) {
           raiseFailure(err::kBadRecordLength, "il file " + decimalText(number) + " ha in " + kBaseFileName +
                                                   " la lunghezza " + decimalText(s.LUNGBASE));
         }
-        const bool standard = n >= kFirstStandardArchive && n <= kLastStandardArchive;
+        const bool standard = isStandardFile(n);
         const auto mode = standard ? platform::OpenMode::kSharedRead : platform::OpenMode::kSharedReadWrite;
         systemCall([&] { platform::openFile(s.NUMEROFILE[n], path, mode); });
         s.BUFFERREC[n] = std::string(static_cast<std::size_t>(s.LUNGBASE), ' ');

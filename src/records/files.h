@@ -22,6 +22,8 @@
 #include <cstdint>
 #include <string>
 
+#include "records/file_numbers.h"
+
 namespace vt {
 
 // Row layout of "WKBASE.DAT".
@@ -46,14 +48,8 @@ int fileIndex(double number);
 // program. Trail name "DAMMIFILE$ (<number>)"; failures go to the trap.
 std::string DAMMIFILE(double number, std::int16_t& relative);
 
-// The standard archives: never written, so opened for reading only (still
-// shared for reading and writing with the suite's programs), so that an
-// operator who may only read them can browse them.
-inline constexpr int kFirstStandardArchive = 201;
-inline constexpr int kLastStandardArchive = 206;
-
 // Opens file `number` shared for reading and writing (an absent file is
-// created empty), a standard archive for reading only (it must exist), with
+// created empty), a standard archive (records/file_numbers.h) for reading only (it must exist), with
 // its record buffer set to LUNGBASE blanks; returns the record length. Returns 0 and does nothing for a number of 0 or less. A row
 // whose record length is not a whole number from 1 to 32767 is failure 59,
 // raised before anything is opened. Trail name "FAIOPEN".

@@ -1,11 +1,12 @@
 // The task semaphore: the suite's one lock between programs. Held while
-// "WKSEMA.DAT" in the archives directory is open exclusively under entry 16
-// of NUMEROFILE; released by closing it (or by the end of the process).
+// "WKSEMA.DAT" in the archives directory is open exclusively under entry
+// kSemaphoreFileNumber of NUMEROFILE; released by closing it (or by the end of the process).
 #pragma once
+
+#include "records/file_numbers.h"
 
 namespace vt {
 
-inline constexpr int kSemaphoreFileNumber = 16;
 inline constexpr int kSemaphoreRecordLength = 2000;
 inline constexpr const char* kSemaphoreFileName = "WKSEMA.DAT";
 

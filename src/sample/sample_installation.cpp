@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "records/companion.h"
+#include "records/file_numbers.h"
 #include "records/files.h"
 #include "records/isam.h"
 #include "util/text.h"
@@ -75,23 +76,21 @@ constexpr std::size_t kRowEndLength = 2;
 constexpr std::size_t kRowDescriptionLength =
     kBaseRowLength - kRowNumberLength - kRowNameLength - kRowLengthLength - kRowEndLength;
 
-constexpr int kLastFileNumber = 401;
-
 const std::vector<FileRow> kFiles = {
-    {1, "DITTE.DAT", kCompanyLength, "ARCHIVIO DITTE"},
-    {2, "DIPEND.DAT", kEmployeeLength, "ARCHIVIO DIPENDENTI"},
-    {7, "DIPEND.IDX", kIndexLength, "INDICE CODICI DIPENDENTI"},
-    {8, "SETTORI.DAT", kSectorLength, "ARCHIVIO SETTORI"},
-    {30, "DIPEND29.IDX", kIndexLength, "INDICE CODICI DIPENDENTI (29)"},
-    {48, "PROFILI.DAT", kProfileLength, "ARCHIVIO PROFILI"},
-    {97, "DIPCOMPL.DAT", kCompanionLength, "COMPLEMENTO DIPENDENTI"},
-    {201, "STDDITTE.DAT", kCompanyLength, "STANDARD - DITTE"},
-    {202, "STDDIPEN.DAT", kEmployeeLength, "STANDARD - DIPENDENTI"},
-    {203, "STDFORMU.DAT", kFormulaLength, "STANDARD - FORMULE"},
-    {204, "STDSETTO.DAT", kSectorLength, "STANDARD - SETTORI"},
-    {205, "STDFISSI.DAT", kFixedDataLength, "STANDARD - DATI FISSI"},
-    {206, "STDPROFI.DAT", kProfileLength, "STANDARD - PROFILI"},
-    {401, "FORMULE.DAT", kFormulaLength, "ARCHIVIO FORMULE"},
+    {kUserCompanyFile, "DITTE.DAT", kCompanyLength, "ARCHIVIO DITTE"},
+    {kUserEmployeeFile, "DIPEND.DAT", kEmployeeLength, "ARCHIVIO DIPENDENTI"},
+    {kEmployeeIndexFile, "DIPEND.IDX", kIndexLength, "INDICE CODICI DIPENDENTI"},
+    {kUserSectorFile, "SETTORI.DAT", kSectorLength, "ARCHIVIO SETTORI"},
+    {kSecondEmployeeIndexFile, "DIPEND29.IDX", kIndexLength, "INDICE CODICI DIPENDENTI (29)"},
+    {kUserProfileFile, "PROFILI.DAT", kProfileLength, "ARCHIVIO PROFILI"},
+    {kCompanionFile, "DIPCOMPL.DAT", kCompanionLength, "COMPLEMENTO DIPENDENTI"},
+    {kStandardCompanyFile, "STDDITTE.DAT", kCompanyLength, "STANDARD - DITTE"},
+    {kStandardEmployeeFile, "STDDIPEN.DAT", kEmployeeLength, "STANDARD - DIPENDENTI"},
+    {kStandardFormulaFile, "STDFORMU.DAT", kFormulaLength, "STANDARD - FORMULE"},
+    {kStandardSectorFile, "STDSETTO.DAT", kSectorLength, "STANDARD - SETTORI"},
+    {kStandardFixedDataFile, "STDFISSI.DAT", kFixedDataLength, "STANDARD - DATI FISSI"},
+    {kStandardProfileFile, "STDPROFI.DAT", kProfileLength, "STANDARD - PROFILI"},
+    {kUserFormulaFile, "FORMULE.DAT", kFormulaLength, "ARCHIVIO FORMULE"},
 };
 
 // --- Building records ---------------------------------------------------------
@@ -303,7 +302,7 @@ std::string archive(const Item (&items)[N], Make make) {
 std::string baseTable() {
   std::string blankRow = std::string(kBaseRowLength - kRowEndLength, ' ') + "\r\n";
   std::string table;
-  for (int n = 1; n <= kLastFileNumber; ++n) {
+  for (int n = 1; n <= kFiles.back().number; ++n) {
     auto row = std::find_if(kFiles.begin(), kFiles.end(), [n](const FileRow& f) { return f.number == n; });
     if (row == kFiles.end()) {
       table += blankRow;
@@ -392,20 +391,20 @@ void createSampleInstallation(const std::string& drivesRoot, const std::string& 
                                                    return f.number == number;
                                                  })->name; };
   writeFile(archives / kBaseFileName, baseTable());
-  writeFile(file(1), archive(kUserCompanies, company));
-  writeFile(file(2), archive(kUserEmployees, employee));
-  writeFile(file(7), employeeIndex(registeredEmployees()));
-  writeFile(file(8), archive(kUserSectors, sector));
-  writeFile(file(30), employeeIndex({}));
-  writeFile(file(48), archive(kUserProfiles, profile));
-  writeFile(file(97), archive(kUserEmployees, companion));
-  writeFile(file(201), archive(kStandardCompanies, company));
-  writeFile(file(202), archive(kStandardEmployees, employee));
-  writeFile(file(203), archive(kStandardFormulas, formula));
-  writeFile(file(204), archive(kStandardSectors, sector));
-  writeFile(file(205), archive(kFixedData, fixed));
-  writeFile(file(206), archive(kStandardProfiles, profile));
-  writeFile(file(401), archive(kUserFormulas, formula));
+  writeFile(file(kUserCompanyFile), archive(kUserCompanies, company));
+  writeFile(file(kUserEmployeeFile), archive(kUserEmployees, employee));
+  writeFile(file(kEmployeeIndexFile), employeeIndex(registeredEmployees()));
+  writeFile(file(kUserSectorFile), archive(kUserSectors, sector));
+  writeFile(file(kSecondEmployeeIndexFile), employeeIndex({}));
+  writeFile(file(kUserProfileFile), archive(kUserProfiles, profile));
+  writeFile(file(kCompanionFile), archive(kUserEmployees, companion));
+  writeFile(file(kStandardCompanyFile), archive(kStandardCompanies, company));
+  writeFile(file(kStandardEmployeeFile), archive(kStandardEmployees, employee));
+  writeFile(file(kStandardFormulaFile), archive(kStandardFormulas, formula));
+  writeFile(file(kStandardSectorFile), archive(kStandardSectors, sector));
+  writeFile(file(kStandardFixedDataFile), archive(kFixedData, fixed));
+  writeFile(file(kStandardProfileFile), archive(kStandardProfiles, profile));
+  writeFile(file(kUserFormulaFile), archive(kUserFormulas, formula));
 }
 
 }  // namespace vt::sample

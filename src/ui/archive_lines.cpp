@@ -9,12 +9,6 @@
 namespace vt {
 namespace {
 
-// TABPARAM entries that give an archive's line layout.
-constexpr int kKeyPosEntry = 2;
-constexpr int kKeyLengthEntry = 3;
-constexpr int kDescriptionPosEntry = 4;
-constexpr int kDescriptionLengthEntry = 5;
-
 std::size_t entryAsCount(int entry) {
   std::int16_t value = S().TABPARAM[entry];
   return value > 0 ? static_cast<std::size_t>(value) : 0;
@@ -31,23 +25,21 @@ std::string field(std::string_view record, int posEntry, int lengthEntry) {
 
 std::string decorativeStrip() { return std::string(kStripLength, kStripCharacter); }
 
-bool isStandardFile(int file) { return file >= kFirstStandardFile && file <= kLastStandardFile; }
-
 bool startsFree(std::string_view record) { return record.substr(0, kFreeMark.size()) == kFreeMark; }
 
-bool isEmployeeArchive() { return S().TABPARAM[kKeyLengthEntry] == kEmployeeKeyLength; }
+bool isEmployeeArchive() { return S().TABPARAM[kParamKeyLength] == kEmployeeKeyLength; }
 
 std::string standardLine(std::string_view record, int recordNumber) {
   if (isEmployeeArchive()) {
-    return field(record, kDescriptionPosEntry, kDescriptionLengthEntry) + " " +
+    return field(record, kParamDescriptionPosition, kParamDescriptionLength) + " " +
            zeroPad(std::to_string(recordNumber), kEmployeeNumberDigits);
   }
   return keyedLine(record);
 }
 
 std::string keyedLine(std::string_view record) {
-  return field(record, kKeyPosEntry, kKeyLengthEntry) + " " +
-         field(record, kDescriptionPosEntry, kDescriptionLengthEntry);
+  return field(record, kParamKeyPosition, kParamKeyLength) + " " +
+         field(record, kParamDescriptionPosition, kParamDescriptionLength);
 }
 
 void ArchiveList::add(std::string line) {

@@ -5,13 +5,15 @@
 // finds the record again by reading its number back out of the line; the
 // format is therefore the contract between the two windows.
 //
+// The fields are those the TABPARAM slots kParamKeyPosition/kParamKeyLength
+// and kParamDescriptionPosition/kParamDescriptionLength (core/slots.h) place.
+//
 //   Key length other than 10 (companies, formulas, sectors, profiles):
-//     key field (TABPARAM(2), TABPARAM(3) characters), one blank,
-//     description field (TABPARAM(4), TABPARAM(5) characters); untrimmed.
+//     key field, one blank, description field; untrimmed.
 //     The record number is the numeric value of the first key-length
 //     characters.
 //   Key length 10 (employees):
-//     description field (TABPARAM(4), TABPARAM(5) characters), one blank,
+//     description field, one blank,
 //     the record number as five digits with leading zeros, so that with the
 //     35-character description the number stands at characters 37 to 41.
 //
@@ -22,6 +24,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "records/file_numbers.h"
 
 namespace vt {
 
@@ -37,10 +41,6 @@ inline constexpr std::string_view kFreeMark = "99";
 // The lists show at most the records 1 to this of an archive.
 inline constexpr int kMaxListedRecords = 1000;
 
-// The standard archives' file numbers.
-inline constexpr int kFirstStandardFile = 201;
-inline constexpr int kLastStandardFile = 206;
-
 // The decorative strip under the heading of both windows: 13 characters of
 // code 223, which the suite's screen fonts (OEM code page) draw as the upper
 // half block; the views show it so (in Windows-1252 it would read as a sharp s).
@@ -48,18 +48,15 @@ inline constexpr std::size_t kStripLength = 13;
 inline constexpr char kStripCharacter = '\xDF';
 std::string decorativeStrip();
 
-// True when `file` is one of the standard archives 201 to 206.
-bool isStandardFile(int file);
-
 // True when the first two characters of `record` are the free mark.
 bool startsFree(std::string_view record);
 
-// True when TABPARAM(3) marks the employee archive.
+// True when TABPARAM(kParamKeyLength) marks the employee archive.
 bool isEmployeeArchive();
 
 // The browser's line of record `recordNumber` from its text `record`, with
-// the layout in TABPARAM(2) to TABPARAM(5). Fields lying partly past the end
-// of the record are padded with blanks, so the columns keep their places.
+// the layout in TABPARAM. Fields lying partly past the end of the record are
+// padded with blanks, so the columns keep their places.
 std::string standardLine(std::string_view record, int recordNumber);
 
 // The copy window's line of a user record: key, one blank, description.

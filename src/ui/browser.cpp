@@ -8,11 +8,6 @@
 namespace vt {
 namespace {
 
-// TABPARAM, TABTESTI and TABFLAG entries this window uses.
-constexpr int kStandardFileEntry = 1;
-constexpr int kArchiveTitleEntry = 49;
-constexpr int kLeftWithExitFlag = 25;
-
 bool standardRecordFree(int file) { return startsFree(S().BUFFERREC[file]); }
 
 }  // namespace
@@ -34,12 +29,12 @@ const char* Filestan::buttonCaption(int button) const {
 void Filestan::load() {
   REGISTRAPROC("FORM_LOAD");
   guarded([&] {
-    S().TABFLAG[kLeftWithExitFlag] = 0;
+    S().TABFLAG[kFlagLeftBrowser] = 0;
     centre(kWidthTwips, kHeightTwips, dialogs().screenSize());
 
     ArchiveList& standardList = archiveList(kStandardList);
     standardList.clear();
-    const int standard = S().TABPARAM[kStandardFileEntry];
+    const int standard = S().TABPARAM[kParamStandardFile];
     if (isStandardFile(standard)) listRecords(standardList, standard, standardRecordFree, standardLine);
     changed();
 
@@ -51,7 +46,7 @@ void Filestan::load() {
     }
     standardList.select(0);
     focusList(kStandardList);
-    setArchiveTitle(S().TABTESTI[kArchiveTitleEntry]);
+    setArchiveTitle(S().TABTESTI[kTextChosenArchive]);
     changed();
   });
 }
@@ -66,7 +61,7 @@ void Filestan::commandClick(int button) {
       case kReturnOne: CARICABBS(); break;
       case kLeave:
         close();
-        S().TABFLAG[kLeftWithExitFlag] = 1;
+        S().TABFLAG[kFlagLeftBrowser] = 1;
         break;
       case kConfirm: close(); break;
       default: break;
@@ -100,7 +95,7 @@ void Filestan::TOGLITUTTI() { moveAll(kChosenList, kStandardList); }
 void Filestan::CARICABBS() {
   REGISTRAPROC("CARICABBS");
   guarded([&] {
-    S().TABFLAG[kLeftWithExitFlag] = 0;
+    S().TABFLAG[kFlagLeftBrowser] = 0;
     moveSelected(kChosenList, kStandardList);
   });
 }

@@ -3,14 +3,14 @@
 // of the records chosen for copying. When it closes, for whatever reason, the
 // chosen lines go to the copy window.
 //
-// Inputs, set by the start-up before the window is shown:
-//   TABPARAM(1)  file number of the standard archive (201 to 206), open
-//   TABPARAM(2)  first character of the key in a record (from 1)
-//   TABPARAM(3)  key length; 10 marks the employee archive
-//   TABPARAM(4)  first character of the description
-//   TABPARAM(5)  description length
-//   TABTESTI(49) title of the chosen archive
-// Output: TABFLAG(25) is 1 after "&Uscita", 0 after any other way out.
+// Inputs, set by the start-up before the window is shown (core/slots.h):
+//   TABPARAM(kParamStandardFile)         the standard archive (201 to 206), open
+//   TABPARAM(kParamKeyPosition)          first character of the key in a record (from 1)
+//   TABPARAM(kParamKeyLength)            key length; 10 marks the employee archive
+//   TABPARAM(kParamDescriptionPosition)  first character of the description
+//   TABPARAM(kParamDescriptionLength)    description length
+//   TABTESTI(kTextChosenArchive)         title of the chosen archive
+// Output: TABFLAG(kFlagLeftBrowser) is 1 after "&Uscita", 0 after any other way out.
 #pragma once
 
 #include <string_view>
@@ -40,7 +40,7 @@ class Filestan : public TwoListWindow {
 
   std::string_view formName() const override { return "FILESTAN"; }
 
-  // Sets TABFLAG(25) to 0, centres the window, lists the records in use of
+  // Sets TABFLAG(kFlagLeftBrowser) to 0, centres the window, lists the records in use of
   // the standard archive (at most records 1 to 1,000) and selects the first
   // line. With no record in use, shows "NESSUN RECORD TROVATO" and closes.
   // Trail name "FORM_LOAD".
@@ -66,7 +66,7 @@ class Filestan : public TwoListWindow {
   // Moves every chosen line back to the standard list.
   void TOGLITUTTI();
   // Moves the selected chosen line back to the standard list, as
-  // SCEGLISINGOLO the other way. Sets TABFLAG(25) to 0. Trail "CARICABBS".
+  // SCEGLISINGOLO the other way. Sets TABFLAG(kFlagLeftBrowser) to 0. Trail "CARICABBS".
   void CARICABBS();
 
   // --- State a view shows ------------------------------------------------------

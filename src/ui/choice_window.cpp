@@ -106,7 +106,7 @@ bool Scelta::keyDown(int keyCode, int shift) {
 void Scelta::unload() {
   REGISTRAPROC("FORM_UNLOAD");
   guarded([&] {
-    S().TABTESTI[kChosenTextEntry] = selected_ ? entries_[*selected_].text : std::string();
+    S().TABTESTI[kTextChosenArchive] = selected_ ? entries_[*selected_].text : std::string();
     S().ELENCOSCELTE.clear();
   });
 }

@@ -32,9 +32,6 @@ class Scelta : public WindowPresenter {
   static constexpr int kWidth = 10800;
   static constexpr int kHeight = 8500;
 
-  // The TABTESTI entry that receives the selected entry's text at closing.
-  static constexpr int kChosenTextEntry = 49;
-
   // Entry separator of ELENCOSCELTE.
   static constexpr char kSeparator = '*';
 

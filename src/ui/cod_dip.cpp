@@ -4,6 +4,7 @@
 #include "core/program_end.h"
 #include "core/state.h"
 #include "core/trail.h"
+#include "records/file_numbers.h"
 #include "records/files.h"
 #include "ui/key_change.h"
 
@@ -13,10 +14,10 @@ std::string COD_DIP(std::int16_t& mode, double& archive) {
   REGISTRAPROC("COD_DIP$");
   State& s = S();
   guarded([&] { s.TABPARAM[kParamCheckMode] = mode; });
-  guarded([&] { FAIOPEN(kLiveCompanies); });
-  guarded([&] { FAIOPEN(kLiveEmployees); });
+  guarded([&] { FAIOPEN(kUserCompanyFile); });
+  guarded([&] { FAIOPEN(kUserEmployeeFile); });
   guarded([&] {
-    const double index = archive == kArchiveWithAlternateIndex ? kAlternateKeyIndex : kEmployeeKeyIndex;
+    const int index = archive == kArchiveWithSecondIndex ? kSecondEmployeeIndexFile : kEmployeeIndexFile;
     FAIOPEN(index);
     s.TABPARAM[kParamKeyIndexFile] = static_cast<std::int16_t>(index);
   });
@@ -24,7 +25,7 @@ std::string COD_DIP(std::int16_t& mode, double& archive) {
     Codnuo window;
     dialogs().showModal(window);
   });
-  std::string code = s.TABTESTI[kKeyEntry];
+  std::string code = s.TABTESTI[kTextKey];
   if (code.empty()) endRun();
   return code;
 }

@@ -7,13 +7,8 @@
 
 namespace vt {
 
-// The employee-key indexes: file 7, or file 30 for the archive 29.
-inline constexpr double kEmployeeKeyIndex = 7;
-inline constexpr double kAlternateKeyIndex = 30;
-inline constexpr double kArchiveWithAlternateIndex = 29;
-// The files the dialog works on: live companies and live employees.
-inline constexpr double kLiveCompanies = 1;
-inline constexpr double kLiveEmployees = 2;
+// The opener's archive whose employee codes are indexed in file 30, not 7.
+inline constexpr double kArchiveWithSecondIndex = 29;
 
 // Stores `mode` as the dialog's check mode (TABPARAM 47), opens files 1, 2
 // and the employee-key index (30 when `archive` is 29, else 7; its number in

@@ -7,6 +7,7 @@
 #include "core/trail.h"
 #include "records/records.h"
 #include "repository/repository.h"
+#include "ui/archives.h"
 #include "ui/employee_copy.h"
 #include "util/questions.h"
 #include "util/text.h"
@@ -14,41 +15,17 @@
 namespace vt {
 namespace {
 
-// TABPARAM and TABTESTI entries this window reads, TABFLAG entry it clears.
-constexpr int kStandardFileEntry = 1;
-constexpr int kKeyPosEntry = 2;
-constexpr int kKeyLengthEntry = 3;
-constexpr int kUserFileEntry = 9;
-constexpr int kArchiveTitleEntry = 49;
-constexpr int kLeftWithExitFlag = 25;
-
-// The user archives copied by record number.
-constexpr int kCompanies = 1;
-constexpr int kSectors = 8;
-constexpr int kProfiles = 48;
-constexpr int kFormulas = 401;
-
-// The free-record field of the user archives that have a descriptor for it;
-// the others are tested on their first two characters directly.
-constexpr const char* kCompanyFreeField = "DITX$,00001,02,N,1,T261";
-constexpr const char* kSectorFreeField = "SETX$,00001,02,N,1,S204";
-
 // The new-number box: three digits.
 constexpr std::int16_t kNewNumberLength = 3;
 constexpr const char* kNewNumberType = "N";
 
-bool isKeyedUserFile(int file) {
-  return file == kCompanies || file == kSectors || file == kProfiles || file == kFormulas;
-}
-
-// The free-record test of the record buffer of user file `file`.
+// The free-record test of record buffer of user file `file`: its archive's
+// status field where it has one, else its first two characters.
 bool userRecordFree(int file) {
   const std::string& buffer = S().BUFFERREC[file];
-  switch (file) {
-    case kCompanies: return RepoR(kCompanyFreeField, 0, buffer) == kFreeMark;
-    case kSectors: return RepoR(kSectorFreeField, 0, buffer) == kFreeMark;
-    default: return startsFree(buffer);
-  }
+  const Archive* archive = keyedArchiveOf(file);
+  if (archive != nullptr && archive->freeField != nullptr) return RepoR(archive->freeField, 0, buffer) == kFreeMark;
+  return startsFree(buffer);
 }
 
 std::string userRecordLine(std::string_view buffer, int) { return keyedLine(buffer); }
@@ -95,7 +72,7 @@ const char* Filesta2::buttonCaption(int button) const {
 void Filesta2::load() {
   REGISTRAPROC("FORM_LOAD");
   guarded([&] {
-    setArchiveTitle(S().TABTESTI[kArchiveTitleEntry]);
+    setArchiveTitle(S().TABTESTI[kTextChosenArchive]);
     centre(kWidthTwips, kHeightTwips, dialogs().screenSize());
     focusList(kChosenList);
   });
@@ -123,12 +100,12 @@ void Filesta2::listKeyPress(int list, std::int16_t keyAscii) {
 void Filesta2::AGGIORNA() {
   REGISTRAPROC("AGGIORNA");
   guarded([&] {
-    S().TABFLAG[kLeftWithExitFlag] = 0;
+    S().TABFLAG[kFlagLeftBrowser] = 0;
     if (isEmployeeArchive()) return;
     ArchiveList& userList = archiveList(kUserList);
     userList.clear();
-    const int user = S().TABPARAM[kUserFileEntry];
-    if (isKeyedUserFile(user)) listRecords(userList, user, userRecordFree, userRecordLine);
+    const int user = S().TABPARAM[kParamUserFile];
+    if (keyedArchiveOf(user) != nullptr) listRecords(userList, user, userRecordFree, userRecordLine);
     changed();
   });
 }
@@ -170,10 +147,10 @@ int Filesta2::SCRIVI(const std::string& line, int index) {
   REGISTRAPROC("SCRIVI");
   return guardedValue(
       [&]() -> int {
-        S().TABFLAG[kLeftWithExitFlag] = 0;
-        const int standard = S().TABPARAM[kStandardFileEntry];
-        const int user = S().TABPARAM[kUserFileEntry];
-        const std::size_t keyLength = entryAsCount(kKeyLengthEntry);
+        S().TABFLAG[kFlagLeftBrowser] = 0;
+        const int standard = S().TABPARAM[kParamStandardFile];
+        const int user = S().TABPARAM[kParamUserFile];
+        const std::size_t keyLength = entryAsCount(kParamKeyLength);
 
         // The standard record: its number is the line's key. A record that
         // cannot be read whole is never copied.
@@ -200,7 +177,7 @@ int Filesta2::SCRIVI(const std::string& line, int index) {
         // rewritten as the number it now has.
         std::string& buffer = S().BUFFERREC[user];
         buffer = fitRight(copy, buffer.size());
-        overwrite(buffer, entryAsCount(kKeyPosEntry), zeroPad(decimalText(record), keyLength));
+        overwrite(buffer, entryAsCount(kParamKeyPosition), zeroPad(decimalText(record), keyLength));
         SCRIVIREC(user, record);
         flushWrittenRecords();
 

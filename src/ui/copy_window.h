@@ -10,10 +10,11 @@
 // archives are never extended by this copy. Employees are copied by SCRIVI2
 // (ui/employee_copy.h).
 //
-// Inputs, set by the start-up: TABPARAM(1) standard file (201 to 206, open),
-// TABPARAM(2)/(3) key position and length, TABPARAM(4)/(5) description
-// position and length, TABPARAM(9) user file (1, 2, 8, 48 or 401, open),
-// TABTESTI(49) the archive's title.
+// Inputs, set by the start-up in the TABPARAM slots (core/slots.h):
+// kParamStandardFile standard file (201 to 206, open), kParamKeyPosition and
+// kParamKeyLength, kParamDescriptionPosition and kParamDescriptionLength,
+// kParamUserFile user file (1, 2, 8, 48 or 401, open); TABTESTI
+// kTextChosenArchive the archive's title.
 #pragma once
 
 #include <string>
@@ -56,7 +57,7 @@ class Filesta2 : public TwoListWindow {
 
   // Refills the user-archive list with the records in use of the user's
   // archive (records 1 to 1,000 at most). For the employee archive the list
-  // is left as it is. Sets TABFLAG(25) to 0. Trail "AGGIORNA".
+  // is left as it is. Sets TABFLAG(kFlagLeftBrowser) to 0. Trail "AGGIORNA".
   void AGGIORNA();
   // Copies the selected chosen line, then refills the user-archive list
   // unless nothing was copied. No selection: nothing. Trail "CARICAWIN".

@@ -7,6 +7,7 @@
 #include "core/state.h"
 #include "core/trail.h"
 #include "records/companion.h"
+#include "records/file_numbers.h"
 #include "records/files.h"
 #include "records/isam.h"
 #include "records/records.h"
@@ -19,11 +20,6 @@
 
 namespace vt {
 namespace {
-
-// Files of the employee copy.
-constexpr int kUserEmployeeFile = 2;
-constexpr int kEmployeeIndexFile = 7;
-constexpr int kCompanionFile = 97;
 
 // What COD_DIP$ is asked for: check mode 0, on the user's employee file.
 constexpr std::int16_t kKeyChangeMode = 0;
@@ -59,13 +55,13 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
   return guardedValue(
       [&]() -> int {
         State& s = S();
-        s.TABFLAG[25] = 0;
+        s.TABFLAG[kFlagLeftBrowser] = 0;
         FAIOPEN(kEmployeeIndexFile);
         FAIOPEN(kCompanionFile);
 
-        const int standardFile = s.TABPARAM[1];
-        const auto keyPos = static_cast<std::size_t>(s.TABPARAM[2]);
-        const auto keyLength = static_cast<std::size_t>(s.TABPARAM[3]);
+        const int standardFile = s.TABPARAM[kParamStandardFile];
+        const auto keyPos = static_cast<std::size_t>(s.TABPARAM[kParamKeyPosition]);
+        const auto keyLength = static_cast<std::size_t>(s.TABPARAM[kParamKeyLength]);
         const double standardRecord = VAL(MID(line, kEmployeeNumberPos, kEmployeeNumberDigits));
         SemaphoreHold semaphore(false);  // taken only to write
 

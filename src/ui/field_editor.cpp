@@ -130,7 +130,7 @@ std::string FieldEditor::PRENDIN(const std::string& definition) {
   return guardedValue(
       [&]() -> std::string {
         std::string raw =
-            fitRight(MID(S().TABTESTI[kKeyEntry], static_cast<std::size_t>(format.start),
+            fitRight(MID(S().TABTESTI[kTextKey], static_cast<std::size_t>(format.start),
                          static_cast<std::size_t>(format.length)),
                      static_cast<std::size_t>(format.length));
         std::string text;
@@ -163,7 +163,7 @@ void FieldEditor::MUOVIN(int i) {
       case FieldFormat::Kind::kDate:
       case FieldFormat::Kind::kUnknown: value = fitRight(value, length); break;
     }
-    overwrite(S().TABTESTI[kKeyEntry], static_cast<std::size_t>(format.start), value);
+    overwrite(S().TABTESTI[kTextKey], static_cast<std::size_t>(format.start), value);
   });
 }
 
@@ -243,7 +243,7 @@ int FieldEditor::typeCharacter(int i, const FieldFormat& format, int key, int c)
 void FieldEditor::endOfField(int i, const FieldFormat& format, int key, int c) {
   // Placed before the box applies its own movement, so that Right leaves
   // the caret just after the field; after a character the rewrite puts the
-  // caret back at TABPARAM(11).
+  // caret back at TABPARAM(kParamCaret).
   if (key != kKeyLeft && format.width() != 1) setCaret(i, c - 1);
 }
 

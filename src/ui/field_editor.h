@@ -58,16 +58,6 @@ inline constexpr std::size_t kDefTypePos = 32;
 inline constexpr std::size_t kDefStartPos = 51;
 inline constexpr std::size_t kDefStartWidth = 4;
 
-// --- Shared entries ----------------------------------------------------------
-// TABTESTI entry of the key string the fields are taken from and written to.
-inline constexpr int kKeyEntry = 50;
-// TABPARAM entries of the editor.
-inline constexpr int kParamRedisplay = 10;
-inline constexpr int kParamCaret = 11;
-inline constexpr int kParamEditing = 13;
-inline constexpr int kParamTypingStarted = 18;
-inline constexpr int kParamCurrentBox = 20;
-
 // --- Key and character codes -------------------------------------------------
 inline constexpr int kCharBackspace = 8;
 inline constexpr int kCharEnter = 13;
@@ -138,7 +128,7 @@ class FieldEditor {
 
   // The box's own text edit (Delete, paste, cut, typing over): the box now
   // holds `text`, and unless the redisplay flag is set it is rewritten at
-  // once as its buffer and one blank, with the caret at TABPARAM(11).
+  // once as its buffer and one blank, with the caret at TABPARAM(kParamCaret).
   void boxEdited(int i, const std::string& text);
 
   // Writes `text` into box i as the program does (field loading,
@@ -162,7 +152,7 @@ class FieldEditor {
 
   // The character handler of box i: one typed character code, read with
   // the box's caret; afterwards the box shows its buffer again with the
-  // caret at TABPARAM(11). Trail "CX_KEYPRESS".
+  // caret at TABPARAM(kParamCaret). Trail "CX_KEYPRESS".
   void keyPress(int i, int code);
 
   // Left or Right in box i, from the box's key-down handler: the editor's

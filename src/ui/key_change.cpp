@@ -5,6 +5,7 @@
 #include "core/dialogs.h"
 #include "core/state.h"
 #include "core/trail.h"
+#include "records/file_numbers.h"
 #include "records/isam.h"
 #include "records/records.h"
 #include "records/semaphore.h"
@@ -17,7 +18,7 @@ namespace {
 
 void setParam(int entry, int value) { S().TABPARAM[entry] = static_cast<std::int16_t>(value); }
 
-std::string& keyString() { return S().TABTESTI[kKeyEntry]; }
+std::string& keyString() { return S().TABTESTI[kTextKey]; }
 
 // A part of the key from the digits a list item begins with: its numeric
 // value, right-aligned and zero-padded.
@@ -27,7 +28,7 @@ std::string keyPart(const std::string& shown, std::size_t width) {
 
 }  // namespace
 
-std::string Codnuo::key() const { return S().TABTESTI[kKeyEntry]; }
+std::string Codnuo::key() const { return S().TABTESTI[kTextKey]; }
 
 // --- Loading -------------------------------------------------------------------
 
@@ -59,12 +60,12 @@ void Codnuo::CARDITN() {
   REGISTRAPROC("CARDITN");
   guarded([&] {
     State& s = S();
-    s.TABFLAG[kFlagBrowserExit] = 0;
+    s.TABFLAG[kFlagLeftBrowser] = 0;
     companies_.clear();
     selected_ = -1;
     for (int code = 1; code <= kLastCompanyCode; ++code) {
-      if (LEGGIREC(kCompanyFile, code) == 1) break;
-      s.DITX = s.BUFFERREC[static_cast<int>(kCompanyFile)];
+      if (LEGGIREC(kUserCompanyFile, code) == 1) break;
+      s.DITX = s.BUFFERREC[kUserCompanyFile];
       if (RepoRNum(T261) == kFreeRecordStatus) continue;
       companies_.push_back(RepoR(T001) + " " + RepoR(T002) + " ");
     }
@@ -312,8 +313,8 @@ void Codnuo::VERIFN() {
     const std::string key = keyString();
     const double company = VAL(MID(key, kCompanyPos, kCompanyWidth));
     if (company != 0 && MID(key, kEmployeePos, kEmployeeWidth) != std::string(kEmployeeWidth, '0')) {
-      const double endOfFile = LEGGIREC(kCompanyFile, company);
-      s.DITX = s.BUFFERREC[static_cast<int>(kCompanyFile)];
+      const double endOfFile = LEGGIREC(kUserCompanyFile, company);
+      s.DITX = s.BUFFERREC[kUserCompanyFile];
       if (endOfFile == 1 || RepoRNum(T261) == kFreeRecordStatus) {
         dialogs().message("IL CODICE DITTA " + STR(company) + " NON ESISTE", Buttons::kOk, Icon::kCritical);
       } else if (ISAM(s.TABPARAM[kParamKeyIndexFile], key, kIsamSearch) != -1) {

@@ -6,8 +6,8 @@
 // entry 50 ("" = no code).
 //
 // Files: the opener has opened file 1 (live companies, record number =
-// company code) and the employee index whose number stands in TABPARAM(48).
-// TABPARAM(47) is the check mode: 0 checks after the last box, 1 after every
+// company code) and the employee index whose number stands in TABPARAM(kParamKeyIndexFile).
+// TABPARAM(kParamCheckMode) is the check mode: 0 checks after the last box, 1 after every
 // box, 2 when Enter leads to the last box or beyond.
 #pragma once
 
@@ -23,14 +23,6 @@
 
 namespace vt {
 
-// TABPARAM entries the window reads besides the editor's.
-inline constexpr int kParamCheckMode = 47;
-inline constexpr int kParamKeyIndexFile = 48;
-// TABFLAG entry cleared when the companies are listed.
-inline constexpr int kFlagBrowserExit = 25;
-
-// The file of live companies.
-inline constexpr double kCompanyFile = 1;
 // The highest company code listed.
 inline constexpr int kLastCompanyCode = 998;
 // The status value of a free record.

@@ -145,11 +145,11 @@ bool isLeapYear(double year) {
 
 // --- DOMANDA's default ----------------------------------------------------------
 
-// The default before shaping: the preset value of TABTESTI(48) (as a whole
+// The default before shaping: the preset value of TABTESTI(kTextDefaultAnswer) (as a whole
 // number in `length` digits unless the type is text), or zeros, or blanks
 // for text.
 std::string presetDefault(std::int16_t length, char type) {
-  const std::string& preset = S().TABTESTI[kDefaultAnswerEntry];
+  const std::string& preset = S().TABTESTI[kTextDefaultAnswer];
   if (!preset.empty()) {
     if (type == kTextType) return preset;
     return zeroPad(INTERO(VAL(preset)), width(length));
@@ -209,7 +209,7 @@ void refuseDate(const std::string& answer) {
 double checkDateAnswer(std::string& answer, std::int16_t length) {
   if (VAL(answer) == 0) return 0;
   std::string digits = MID(answer, kDayPos, kDayMonthDigits) + MID(answer, kTypedMonthPos, kDayMonthDigits);
-  const bool monthAndYear = S().TABTESTI[kFullAnswerTypeEntry] == kMonthYearType;
+  const bool monthAndYear = S().TABTESTI[kTextAnswerType] == kMonthYearType;
   double verdict = 0;
   if (length == kFullDateLength) {
     digits += MID(answer, kTypedYearPos, kYearDigits);
@@ -242,7 +242,7 @@ std::string DOMANDASN(const std::string& text, std::int16_t /*selector*/) {
 
 std::string DOMANDA(std::int16_t& length, std::string& type, std::string& prompt) {
   State& s = S();
-  s.TABTESTI[kFullAnswerTypeEntry] = type;
+  s.TABTESTI[kTextAnswerType] = type;
   type = LEFT(type, 1);
   const char kind = firstOf(type);
 
@@ -252,12 +252,12 @@ std::string DOMANDA(std::int16_t& length, std::string& type, std::string& prompt
   } else if (kind != kTextType) {
     shapeNumberDefault(shown, length, type);
   }
-  s.TABTESTI[kDefaultAnswerEntry] = fitRight(shown, width(length));
+  s.TABTESTI[kTextDefaultAnswer] = fitRight(shown, width(length));
   prompt = shapePrompt(prompt);
 
   std::string answer;
   for (;;) {
-    answer = dialogs().input(prompt, kAnswerTitle, s.TABTESTI[kDefaultAnswerEntry]).value_or("");
+    answer = dialogs().input(prompt, kAnswerTitle, s.TABTESTI[kTextDefaultAnswer]).value_or("");
     if (answer.empty()) break;
     if (kind == kDateType && length >= kCheckedDateLength && !platform::isDate(answer)) {
       dialogs().message(kInvalidDateFormat, Buttons::kOk, Icon::kInformation);
@@ -268,7 +268,7 @@ std::string DOMANDA(std::int16_t& length, std::string& type, std::string& prompt
 
   std::size_t lineEnd = answer.find('\r');
   if (lineEnd != std::string::npos) answer.erase(lineEnd);
-  s.TABTESTI[kDefaultAnswerEntry].clear();
+  s.TABTESTI[kTextDefaultAnswer].clear();
   return LEFT(answer, width(length));
 }
 

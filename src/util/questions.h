@@ -18,12 +18,6 @@
 
 namespace vt {
 
-// TABTESTI entries shared with the callers of DOMANDA.
-// The full answer type of the current DOMANDA call ("D1" survives there).
-inline constexpr int kFullAnswerTypeEntry = 47;
-// The default answer: a caller may preset it; DOMANDA empties it on return.
-inline constexpr int kDefaultAnswerEntry = 48;
-
 // A yes/no question (question icon, No as default, title "Tessaro"). Each
 // "*" of `text`, up to ten from the start, is a line break (CR LF); any
 // further "*" stays in the text. "S" for Yes, "N" for No. `selector` is
@@ -32,18 +26,19 @@ std::string DOMANDASN(const std::string& text, std::int16_t selector = 2);
 
 // An input box titled "Domanda e risposta" asking for an answer of `length`
 // characters of `type`, showing as default the value preset in
-// TABTESTI(48) (or zeros, or blanks for "A") shaped for the type. A refused
-// answer is asked again after its message. Returns the checked, normalised
-// answer cut to `length`, or "" when the operator cancelled or left the
-// field empty. On return TABTESTI(48) is empty and TABTESTI(47) holds the
-// full type. The arguments change as the suite's box changes them: `type`
-// is cut to its first character, `length` grows by one for the decimal
-// point of a number type and becomes 5, 7 or 10 for a date, and `prompt`
+// TABTESTI(kTextDefaultAnswer) (or zeros, or blanks for "A") shaped for the
+// type. A refused answer is asked again after its message. Returns the
+// checked, normalised answer cut to `length`, or "" when the operator
+// cancelled or left the field empty. On return TABTESTI(kTextDefaultAnswer)
+// is empty and TABTESTI(kTextAnswerType) holds the full type. The arguments
+// change as the suite's box changes them: `type` is cut to its first
+// character, `length` grows by one for the decimal point of a number type
+// and becomes 5, 7 or 10 for a date, and `prompt`
 // loses its leading blanks, has each "*" made a line break (CR LF) and
 // "GGMMAAAA" (in any case) written "GG/MM/AAAA".
 std::string DOMANDA(std::int16_t& length, std::string& type, std::string& prompt);
 
-// Checks `answer` by type (full type of a date in TABTESTI(47)) and
+// Checks `answer` by type (full type of a date in TABTESTI(kTextAnswerType)) and
 // normalises it in place: 0 accepted, 1 refused after the message
 // "LA DATA <answer> NON E' CORRETTA " (OK, no icon, default title).
 // Only a date can be refused.

@@ -14,6 +14,7 @@
 #include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "records/files.h"
+#include "ui/archives.h"
 #include "scripted_dialogs.h"
 #include "ui/copy_window.h"
 #include "ui/employee_copy.h"
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
   testing::ScriptedDialogs dialogs;
   setEndHook([&](EndReason) { report(dialogs, "ended"); });
   dialogs.onWindow("CODNUO", [](WindowPresenter& window) {
-    S().TABTESTI[50] = kNewCode;
+    S().TABTESTI[kTextKey] = kNewCode;
     window.close();
   });
   // The new-code copies answer No to the overwrite question; the others Yes.
@@ -46,14 +47,9 @@ int main(int argc, char** argv) {
   State& s = S();
   s.PERARK = kArchives;
   s.NOMEPROGRAMMA = "VTMERV";
-  s.TABPARAM[1] = employee ? 202 : 201;
-  s.TABPARAM[9] = employee ? 2 : 1;
-  s.TABPARAM[2] = 3;
-  s.TABPARAM[3] = employee ? 10 : 3;
-  s.TABPARAM[4] = employee ? 9515 : 6;
-  s.TABPARAM[5] = employee ? 35 : 30;
-  FAIOPEN(s.TABPARAM[1]);
-  FAIOPEN(s.TABPARAM[9]);
+  setArchiveLayout(kMenuArchives[employee ? 1 : 0]);  // employees or companies
+  FAIOPEN(s.TABPARAM[kParamStandardFile]);
+  FAIOPEN(s.TABPARAM[kParamUserFile]);
   // Free: standard company 2 into the free record 2; overwrite: standard
   // company 1 over the user's company 1; employees: standard employee 1.
   const std::string line = employee ? std::string(35, ' ') + " 00001" : kind == "free" ? "002" : "001";

@@ -11,6 +11,7 @@
 #include "records/isam_check.h"
 #include "records/semaphore.h"
 #include "scripted_dialogs.h"
+#include "ui/archives.h"
 #include "temp_install.h"
 #include "ui/copy_window.h"
 #include "ui/employee_copy.h"
@@ -29,10 +30,9 @@ const std::string kLine = std::string(35, ' ') + " 00002";
 void openSample(testing::TempFolder& folder) {
   folder.installSample();
   S().PERARK = "C:\\PWELKIN\\ARCHIVI";
-  const std::int16_t layout[][2] = {{1, 202}, {2, 3}, {3, 10}, {4, 9515}, {5, 35}, {9, 2}};
-  for (const auto& [entry, value] : layout) S().TABPARAM[entry] = value;
-  FAIOPEN(202);
-  FAIOPEN(2);
+  setArchiveLayout(kMenuArchives[1]);  // employees
+  FAIOPEN(kStandardEmployeeFile);
+  FAIOPEN(kUserEmployeeFile);
 }
 
 // Every write and flush of one copy under a new code, by file number, as
@@ -57,7 +57,7 @@ TEST(EmployeeCopy, TheIndexAndCompanionAreOnDiskBeforeTheEmployeeRecord_AllBefor
     });
     platform::fault::armSyncFailure(refused);
     dialogs.onWindow("CODNUO", [](WindowPresenter& w) {
-      S().TABTESTI[50] = "0010010077";
+      S().TABTESTI[kTextKey] = "0010010077";
       w.close();
     });
     Filesta2 window;
@@ -96,7 +96,7 @@ TEST(EmployeeCopy, TwoProcessesCopyingAtOnceLoseNothing) {
     Filesta2 window;
     for (int copy = 1; copy <= kCopiesEach; ++copy) {
       dialogs.onWindow("CODNUO", [&](WindowPresenter& w) {
-        S().TABTESTI[50] = code(program, copy);
+        S().TABTESTI[kTextKey] = code(program, copy);
         w.close();
       });
       window.addChosenLine(line);
@@ -111,12 +111,12 @@ TEST(EmployeeCopy, TwoProcessesCopyingAtOnceLoseNothing) {
   }
   const std::string employees = folder.read("drives/C/PWELKIN/ARCHIVI/DIPEND.DAT");
   ASSERT_EQ(employees.size(), (5u + 2 * kCopiesEach) * 9600);
-  FAIOPEN(7);
-  EXPECT_TRUE(checkIndex(7).empty());
+  FAIOPEN(kEmployeeIndexFile);
+  EXPECT_TRUE(checkIndex(kEmployeeIndexFile).empty());
   std::set<double> records;
   for (int program = 1; program <= 2; ++program) {
     for (int copy = 1; copy <= kCopiesEach; ++copy) {
-      const double at = ISAM(7, code(program, copy), kIsamSearch);
+      const double at = ISAM(kEmployeeIndexFile, code(program, copy), kIsamSearch);
       ASSERT_GT(at, 5);
       EXPECT_EQ(employees.substr(static_cast<std::size_t>(at - 1) * 9600 + 2, 10), code(program, copy));
       records.insert(at);

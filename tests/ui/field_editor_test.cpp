@@ -58,7 +58,7 @@ TEST_P(FieldEditorKeys, LeaveTheBufferCaretAndKeyOfTheRow) {
   testing::TempFolder folder;
   testing::ScriptedDialogs dialogs;
   FieldEditor editor;
-  S().TABTESTI[kKeyEntry] = row.key;
+  S().TABTESTI[kTextKey] = row.key;
   editor.loadField(1, "---Campo                  ---" + zeroPad(std::to_string(row.length), 2) + row.type +
                           "-0000000--000-00000001" + std::string(23, '-'));
   editor.setCaret(0, row.caret);
@@ -74,7 +74,7 @@ TEST_P(FieldEditorKeys, LeaveTheBufferCaretAndKeyOfTheRow) {
   EXPECT_EQ(editor.box(0).caret, row.caretAfter);
   EXPECT_EQ(dialogs.beeps(), row.beeps);
   editor.MUOVIN(0);
-  EXPECT_EQ(S().TABTESTI[kKeyEntry], row.committed);
+  EXPECT_EQ(S().TABTESTI[kTextKey], row.committed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FieldEditorKeys, ::testing::ValuesIn(kRows));

@@ -17,9 +17,9 @@ class KeyChange : public ::testing::Test {
   void SetUp() override {
     folder.installSample();
     S().PERARK = "C:\\PWELKIN\\ARCHIVI";
-    FAIOPEN(kCompanyFile);
-    FAIOPEN(7);
-    S().TABPARAM[kParamKeyIndexFile] = 7;
+    FAIOPEN(kUserCompanyFile);
+    FAIOPEN(kEmployeeIndexFile);
+    S().TABPARAM[kParamKeyIndexFile] = kEmployeeIndexFile;
   }
   void type(int box, const std::string& digits) {
     for (char c : digits) window.boxKeyPress(box, c);

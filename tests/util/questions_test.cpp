@@ -79,7 +79,7 @@ TEST(QuestionBoxes, TypedAnswersAreCheckedAndShapedByType) {
   for (const Case& c : cases) {
     testing::ScriptedDialogs dialogs;
     for (const auto& t : c.typed) dialogs.type(t);
-    S().TABTESTI[kDefaultAnswerEntry] = c.preset;
+    S().TABTESTI[kTextDefaultAnswer] = c.preset;
     std::int16_t length = c.length;
     std::string type = c.type, prompt = "   00012 ROSSI*NUOVA DATA (ggmmaaaa)";
     EXPECT_EQ(DOMANDA(length, type, prompt), c.answer) << c.type << " " << c.answer;
@@ -87,7 +87,7 @@ TEST(QuestionBoxes, TypedAnswersAreCheckedAndShapedByType) {
     EXPECT_EQ(dialogs.boxes()[0].defaultText, c.shown) << c.answer;
     EXPECT_EQ(dialogs.boxes()[0].title + "|" + dialogs.boxes()[0].text, "Domanda e risposta|00012 ROSSI\r\nNUOVA DATA (GG/MM/AAAA)");
     EXPECT_EQ(dialogs.messageTexts(), c.messages) << c.answer;
-    EXPECT_EQ(S().TABTESTI[kDefaultAnswerEntry] + S().TABTESTI[kFullAnswerTypeEntry], c.type);
+    EXPECT_EQ(S().TABTESTI[kTextDefaultAnswer] + S().TABTESTI[kTextAnswerType], c.type);
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "records/files.h"
 #include "scripted_dialogs.h"
+#include "ui/archives.h"
 #include "temp_install.h"
 #include "ui/browser.h"
 #include "ui/choice_window.h"
@@ -36,9 +37,8 @@ class ViewsTest : public QObject {
   }
 
   void theBrowserTakesEnterDoubleClickAndItsButtons() {
-    const std::int16_t companies[][2] = {{1, 201}, {2, 3}, {3, 3}, {4, 6}, {5, 30}, {9, 1}};
-    for (const auto& [entry, value] : companies) S().TABPARAM[entry] = value;
-    FAIOPEN(201);
+    setArchiveLayout(kMenuArchives[0]);  // companies
+    FAIOPEN(kStandardCompanyFile);
     Filesta2 copy;
     Filestan browser(copy);
     std::unique_ptr<QDialog> view = qt::makeBrowserView(browser);
@@ -79,14 +79,14 @@ class ViewsTest : public QObject {
       QTest::keyClick(list, last);
       QVERIFY(menu.isClosed());
       QCOMPARE(S().NUMEROSCELTA, last == Qt::Key_Return ? 3.0 : 0.0);
-      QCOMPARE(QString::fromStdString(S().TABTESTI[49]), last == Qt::Key_Return ? "3 - ARCHIVIO FORMULE   " : "");
+      QCOMPARE(QString::fromStdString(S().TABTESTI[kTextChosenArchive]), last == Qt::Key_Return ? "3 - ARCHIVIO FORMULE   " : "");
     }
   }
 
   void theKeyChangeBoxesTakeDigitsCtrlBackspaceF1AndEnter() {
-    FAIOPEN(kCompanyFile);
-    FAIOPEN(7);
-    S().TABPARAM[kParamKeyIndexFile] = 7;
+    FAIOPEN(kUserCompanyFile);
+    FAIOPEN(kEmployeeIndexFile);
+    S().TABPARAM[kParamKeyIndexFile] = kEmployeeIndexFile;
     Codnuo presenter;
     std::unique_ptr<QDialog> made = qt::makeKeyChangeView(presenter);
     auto* view = static_cast<qt::KeyChangeView*>(made.get());
