@@ -18,6 +18,7 @@
 
 #include "platform/fault_injection.h"
 #include "platform/files.h"
+#include "platform/opened_paths.h"
 #include "platform/system_error.h"
 
 namespace vt::platform {
@@ -30,20 +31,6 @@ std::array<int, kMaxHandle + 1>& descriptors() {
     return a;
   }();
   return fds;
-}
-
-// The suite path each open handle was opened on, to name it in refusals.
-std::array<std::string, kMaxHandle + 1>& openedPaths() {
-  static std::array<std::string, kMaxHandle + 1> paths;
-  return paths;
-}
-
-// What a refusal on `handle` names: its path, or its number when it has none.
-std::string subjectOf(std::int16_t handle) {
-  if (handle >= 1 && handle <= kMaxHandle && !openedPaths()[static_cast<std::size_t>(handle)].empty()) {
-    return openedPaths()[static_cast<std::size_t>(handle)];
-  }
-  return std::to_string(handle);
 }
 
 using Kind = SystemErrorKind;
@@ -309,7 +296,7 @@ void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
     raiseSystemError(kindOf(error), suitePath);
   }
   descriptors()[static_cast<std::size_t>(handle)] = fd;
-  openedPaths()[static_cast<std::size_t>(handle)] = suitePath;
+  rememberPath(handle, suitePath);
 }
 
 bool isOpen(std::int16_t handle) {
@@ -405,7 +392,7 @@ bool createNewFile(std::int16_t handle, std::string_view suitePath) {
     raiseErrno(errno, suitePath);
   }
   descriptors()[static_cast<std::size_t>(handle)] = fd;
-  openedPaths()[static_cast<std::size_t>(handle)] = suitePath;
+  rememberPath(handle, suitePath);
   return true;
 }
 
@@ -454,7 +441,7 @@ void closeHandle(std::int16_t handle) {
   if (!isOpen(handle)) return;
   ::close(descriptors()[static_cast<std::size_t>(handle)]);
   descriptors()[static_cast<std::size_t>(handle)] = -1;
-  openedPaths()[static_cast<std::size_t>(handle)].clear();
+  forgetPath(handle);
 }
 
 void closeAllHandles() {

@@ -10,26 +10,13 @@
 
 #include "platform/fault_injection.h"
 #include "platform/files.h"
+#include "platform/opened_paths.h"
 #include "platform/system_error.h"
 
 namespace vt::platform {
 namespace {
 
 using Kind = SystemErrorKind;
-
-// The suite path each open handle was opened on, to name it in refusals.
-std::array<std::string, kMaxHandle + 1>& openedPaths() {
-  static std::array<std::string, kMaxHandle + 1> paths;
-  return paths;
-}
-
-// What a refusal on `handle` names: its path, or its number when it has none.
-std::string subjectOf(std::int16_t handle) {
-  if (handle >= 1 && handle <= kMaxHandle && !openedPaths()[static_cast<std::size_t>(handle)].empty()) {
-    return openedPaths()[static_cast<std::size_t>(handle)];
-  }
-  return std::to_string(handle);
-}
 
 std::array<HANDLE, kMaxHandle + 1>& handles() {
   static std::array<HANDLE, kMaxHandle + 1> all = [] {
@@ -231,7 +218,7 @@ void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
     raiseSystemError(Kind::kAccessDenied, suitePath);
   }
   handles()[static_cast<std::size_t>(handle)] = h;
-  openedPaths()[static_cast<std::size_t>(handle)] = suitePath;
+  rememberPath(handle, suitePath);
 }
 
 bool isOpen(std::int16_t handle) {
@@ -325,7 +312,7 @@ bool createNewFile(std::int16_t handle, std::string_view suitePath) {
     raiseSystemError(kindOf(error), suitePath);
   }
   handles()[static_cast<std::size_t>(handle)] = h;
-  openedPaths()[static_cast<std::size_t>(handle)] = suitePath;
+  rememberPath(handle, suitePath);
   return true;
 }
 
@@ -337,7 +324,7 @@ void closeHandle(std::int16_t handle) {
   if (!isOpen(handle)) return;
   CloseHandle(handles()[static_cast<std::size_t>(handle)]);
   handles()[static_cast<std::size_t>(handle)] = INVALID_HANDLE_VALUE;
-  openedPaths()[static_cast<std::size_t>(handle)].clear();
+  forgetPath(handle);
 }
 
 void closeAllHandles() {
