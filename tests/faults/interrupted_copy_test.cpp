@@ -15,6 +15,7 @@
 #include "check/check.h"
 #include "core/state.h"
 #include "file_table.h"
+#include "other_program.h"
 #include "platform/files.h"
 #include "records/files.h"
 #include "records/isam.h"
@@ -92,8 +93,7 @@ class InterruptedCopy : public ::testing::Test {
   }
   std::string run(const Scenario& s, const char* mode, int n) {
     write("OUTCOME.TXT", "");
-    const std::string command = std::string("\"") + COPY_RUNNER + "\" " + s.kind + " " + mode + " " + std::to_string(n);
-    std::system(command.c_str());
+    testing::runProgram(COPY_RUNNER, {s.kind, mode, std::to_string(n)});
     return folder.read(std::string(kArchives) + "OUTCOME.TXT");
   }
   // The codes of the index with their records, as the check lists them.

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #ifdef _WIN32
+#include <process.h>
 #include <windows.h>
 #else
 #include <sys/wait.h>
@@ -11,20 +12,38 @@
 
 namespace vt::testing {
 
+int runProgram(const std::string& path, const std::vector<std::string>& arguments) {
+#ifdef _WIN32
+  // Started directly, not through cmd.exe, whose parsing of the line and
+  // whose own start under a busy Wine are two more ways to fail. The line
+  // the program receives is its arguments joined by blanks: each is quoted.
+  std::vector<std::string> quoted{"\"" + path + "\""};
+  for (const std::string& argument : arguments) quoted.push_back("\"" + argument + "\"");
+  std::vector<const char*> argv;
+  for (const std::string& argument : quoted) argv.push_back(argument.c_str());
+  argv.push_back(nullptr);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const intptr_t status = _spawnv(_P_WAIT, path.c_str(), argv.data());
+    if (status != -1) return static_cast<int>(status);
+    Sleep(100);
+  }
+  return -1;
+#else
+  std::string command = "\"" + path + "\"";
+  for (const std::string& argument : arguments) command += " \"" + argument + "\"";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
 int runOtherProgram(const std::vector<std::string>& arguments) {
 #ifdef _WIN32
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string command = "\"" + (std::filesystem::path(self).parent_path() / "vt_other_program.exe").string() + "\"";
+  return runProgram((std::filesystem::path(self).parent_path() / "vt_other_program.exe").string(), arguments);
 #else
-  std::string command = "\"" + (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vt_other_program").string() + "\"";
-#endif
-  for (const std::string& argument : arguments) command += " \"" + argument + "\"";
-#ifdef _WIN32
-  return std::system(("\"" + command + "\"").c_str());  // cmd.exe takes off the outer quotes
-#else
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return runProgram((std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vt_other_program").string(),
+                    arguments);
 #endif
 }
 

@@ -12,6 +12,10 @@
 
 namespace vt::testing {
 
+// Runs the program at `path` (a native path) with `arguments`, waits for it
+// and gives its exit code; -1 when it could not be started or did not exit.
+int runProgram(const std::string& path, const std::vector<std::string>& arguments);
+
 // Runs vt_other_program with `arguments`, waits for it and gives its exit code.
 int runOtherProgram(const std::vector<std::string>& arguments);
 
