@@ -13,11 +13,12 @@
 #      drive of the Wine prefix leading to the sample folder. Pictures go to
 #      docs/screenshots/windows. Every file of the installation must then be
 #      byte for byte what the Linux vtmerv leaves after the same keys;
-#   4. a second vtmerv.exe ends at once, silently; an employee copy waits while
+#   4. a second vtmerv.exe ends at once, silently (status 5); an employee copy waits while
 #      another Windows process holds "WKSEMA.DAT", and goes on when it lets go;
 #   5. the clear messages for a missing registry key, a registry path on a
 #      drive that does not exist, path files with and without Windows line
-#      ends, an archive held with no sharing, a read-only archive;
+#      ends, an archive held with no sharing; a read-only standard archive
+#      browsed;
 #   6. the installer (scripts/windows-package.sh).
 #
 #   bash scripts/windows.sh     (LINUX_BUILD: an existing Linux build to
@@ -69,7 +70,11 @@ fail() {
   exit 1
 }
 
+# Photographs window $1 as $shots/$2.png, while taking_pictures is set (the
+# walk under Wine, not the Linux one it is compared with).
+taking_pictures=""
 shoot() {
+  [ -n "$taking_pictures" ] || return 0
   sleep 0.5
   import -window "$1" -strip -colors 128 "PNG8:$shots/$2.png"
   echo "$shots/$2.png: $(identify -format '%wx%h' "$shots/$2.png")"
@@ -119,7 +124,11 @@ start_program "$linux_build/src/app/vtmerv"
 walk_company_copy
 
 echo "windows: the same walk with vtmerv.exe under Wine"
+# The Windows program finds its installation the Windows way alone: the
+# drives folder of the tests (TESSARO_DRIVES) would lead it to the Linux one.
+unset TESSARO_DRIVES XDG_CONFIG_HOME
 mkdir -p "$shots"
+taking_pictures=yes
 vtmerv_exe
 walk_employee_copy
 vtmerv_exe
@@ -133,7 +142,9 @@ vtmerv_exe
 first_pid=$program_pid
 menu="$(wait_window " ")"
 started=$(date +%s)
-wine "$build/src/app/vtmerv.exe" || fail "the second vtmerv.exe ended with status $?"
+status=0
+wine "$build/src/app/vtmerv.exe" || status=$?
+[ "$status" = 5 ] || fail "the second vtmerv.exe ended with status $status, not 5"
 (($(date +%s) - started < 15)) || fail "the second vtmerv.exe took too long to end"
 [ "$(xdotool search --onlyvisible --name '^ $' | wc -l)" = 1 ] || fail "the second vtmerv.exe showed a window"
 program_pid=$first_pid
@@ -164,6 +175,7 @@ fresh_sample() {
   wine "$build/src/sample/vtmerv-sample.exe" "Z:$wine_sample" >/dev/null 2>&1
 }
 fresh_sample
+taking_pictures=""
 walk_hook() {
   hold 'P:\PWELKIN\ARCHIVI\WKSEMA.DAT' 8
   (
@@ -182,11 +194,11 @@ echo "windows: the employee copy waits while another program holds WKSEMA.DAT, a
 # --- 5. Bad input: the message each gives --------------------------------------
 
 # expect_boxes STATUS NAME TITLE...: the program shows one box after the other
-# with these titles (the first photographed as NAME), Enter closes each, and
-# the program ends with a status other than 0.
+# with these titles (the first photographed as NAME, unless that is ""),
+# Enter closes each, and the program ends with STATUS.
 expect_boxes() {
-  local name="$1" box skip=""
-  shift
+  local status="$1" name="$2" box skip=""
+  shift 2
   for title in "$@"; do
     box="$(wait_window "$title" "$skip")"
     if [ -n "$name" ]; then shoot "$box" "$name"; name=""; fi
@@ -194,19 +206,21 @@ expect_boxes() {
     keys Return
     skip="$box"
   done
-  wait_end nonzero
+  wait_end "$status"
 }
+
+taking_pictures=yes
 
 # A missing registry key and no path files; then a registry key naming a
 # drive that does not exist, with no path files: the configuration error.
 fresh_sample
 wine reg delete 'HKCU\SOFTWARE\VELTRANI\TESSARO' /f >/dev/null 2>&1
 vtmerv_exe
-expect_boxes bad-no-registry Tessaro
+expect_boxes 3 bad-no-registry Tessaro
 set_registry PERCORSOARCHIVI 'Q:\PWELKIN\ARCHIVI'
 set_registry PERCORSOPROGRAMMI 'Q:\PWELKIN\PROGRAMMI'
 vtmerv_exe
-expect_boxes "" Tessaro
+expect_boxes 3 "" Tessaro
 echo "windows: no registry key, or one naming a drive that does not exist, without path files: the configuration error"
 
 # The path files on C:, with Windows line ends and without: the program
@@ -221,7 +235,7 @@ for line_end in $'\r\n' $'\n'; do
   keys Return
   browser="$(wait_window "Archivi Standard")"
   focus "$browser"
-  keys Escape
+  keys alt+u
   wait_end 0
 done
 set_registry PERCORSOARCHIVI 'P:\PWELKIN\ARCHIVI'
@@ -235,21 +249,15 @@ vtmerv_exe
 menu="$(wait_window " ")"
 focus "$menu"
 keys Return
-expect_boxes bad-archive-held "Tessaro VTMERV" Tessaro
+expect_boxes 1 bad-archive-held "Tessaro VTMERV" Tessaro
 kill "$helper_pid" 2>/dev/null || true
 wineserver -k
 helper_pid=""
 echo "windows: an archive held with no sharing: the trap's message"
 
-# A read-only user archive: the same; a read-only standard archive can still
-# be browsed.
-chmod a-w "$wine_sample/C/PWELKIN/ARCHIVI/DITTE.DAT"
-vtmerv_exe
-menu="$(wait_window " ")"
-focus "$menu"
-keys Return
-expect_boxes bad-archive-read-only "Tessaro VTMERV" Tessaro
-chmod u+w "$wine_sample/C/PWELKIN/ARCHIVI/DITTE.DAT"
+# A read-only standard archive can still be browsed. (A read-only user
+# archive cannot be tried here: Wine runs as root, for whom no file is
+# read-only; the Linux tests run that case as another user.)
 chmod a-w "$wine_sample/C/PWELKIN/ARCHIVI/STDDITTE.DAT"
 vtmerv_exe
 menu="$(wait_window " ")"
@@ -257,9 +265,9 @@ focus "$menu"
 keys Return
 browser="$(wait_window "Archivi Standard")"
 focus "$browser"
-keys Escape
+keys alt+u
 wait_end 0
-echo "windows: a read-only archive: the trap's message for the user's, browsing for the standard one"
+echo "windows: a read-only standard archive is browsed"
 
 # --- 6. The installer ------------------------------------------------------------
 

@@ -8,7 +8,9 @@
 ; Defines given by the script: VERSION (e.g. 1.0), BIN (the folder of the
 ; three .exe files), SOURCE (the checkout), OUTFILE.
 
-Unicode true
+; A 64-bit installer, as the programs it installs (and Wine without 32-bit
+; support runs it).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
