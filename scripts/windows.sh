@@ -114,6 +114,20 @@ wineserver -w
 
 vtmerv_exe() { start_program wine "$build/src/app/vtmerv.exe" "$@"; }
 
+# Starts vtmerv.exe, opens the companies' browser from the menu and leaves it
+# with "&Uscita": the installation was found and the archives opened.
+browse_companies() {
+  local menu browser
+  vtmerv_exe
+  menu="$(wait_window " ")"
+  focus "$menu"
+  keys Return
+  browser="$(wait_window "Archivi Standard")"
+  focus "$browser"
+  keys alt+u
+  wait_end 0
+}
+
 # --- 3. The operator's walk, on Linux and on Windows ---------------------------
 
 echo "windows: the operator's walk with the Linux vtmerv"
@@ -229,14 +243,7 @@ mkdir -p "$WINEPREFIX/drive_c/PWELKIN"
 for line_end in $'\r\n' $'\n'; do
   printf 'P:\\PWELKIN\\ARCHIVI%s' "$line_end" >"$WINEPREFIX/drive_c/PWELKIN/WKPERARK.WKP"
   printf 'P:\\PWELKIN\\PROGRAMMI%s' "$line_end" >"$WINEPREFIX/drive_c/PWELKIN/WKPERPRO.WKP"
-  vtmerv_exe
-  menu="$(wait_window " ")"
-  focus "$menu"
-  keys Return
-  browser="$(wait_window "Archivi Standard")"
-  focus "$browser"
-  keys alt+u
-  wait_end 0
+  browse_companies
 done
 set_registry PERCORSOARCHIVI 'P:\PWELKIN\ARCHIVI'
 set_registry PERCORSOPROGRAMMI 'P:\PWELKIN\PROGRAMMI'
@@ -259,14 +266,7 @@ echo "windows: an archive held with no sharing: the trap's message"
 # archive cannot be tried here: Wine runs as root, for whom no file is
 # read-only; the Linux tests run that case as another user.)
 chmod a-w "$wine_sample/C/PWELKIN/ARCHIVI/STDDITTE.DAT"
-vtmerv_exe
-menu="$(wait_window " ")"
-focus "$menu"
-keys Return
-browser="$(wait_window "Archivi Standard")"
-focus "$browser"
-keys alt+u
-wait_end 0
+browse_companies
 echo "windows: a read-only standard archive is browsed"
 
 # --- 6. The installer ------------------------------------------------------------

@@ -88,7 +88,7 @@ fi
 # under the new code 001 001 0003; then "&Uscita". Pictures: menu, browser,
 # question, keychange, continue, copy.
 walk_employee_copy() {
-  local menu browser copy question keychange confirm
+  local menu copy question keychange confirm
   # The menu (it has no caption: its title is a blank): the first entry is
   # selected; Down chooses the employees.
   menu="$(wait_window " ")"
@@ -98,18 +98,11 @@ walk_employee_copy() {
   keys Return
 
   # Enter moves the selected line to "RECORD SCELTI": BIANCHI, then, with End,
-  # ROSSI. Then Tab past the chosen list, the four move buttons and "&Uscita"
-  # to "Conferma", pressed with the space bar.
-  browser="$(wait_window "Archivi Standard")"
-  focus "$browser"
-  keys Return End Return
-  shoot "$browser" browser
-  keys Tab Tab Tab Tab Tab Tab Tab space
-  wait_gone "$browser"
+  # ROSSI.
+  copy="$(choose_in_browser browser Return End Return)"
 
   # The copy window: Enter on the selected chosen line is "Singolo"; End
   # selects ROSSI.
-  copy="$(wait_window "Archivi Standard" "$browser")"
   focus "$copy"
   keys End Return
 
@@ -146,20 +139,14 @@ walk_employee_copy() {
 # over the user's record 1, answering Yes to "SOVRASCRIVERE ?"; then
 # "&Uscita". Pictures: company-browser, company-question, company-copy.
 walk_company_copy() {
-  local menu browser copy question
+  local menu copy question
   menu="$(wait_window " ")"
   focus "$menu"
   keys Return
 
-  browser="$(wait_window "Archivi Standard")"
-  focus "$browser"
-  keys Return
-  shoot "$browser" company-browser
-  keys Tab Tab Tab Tab Tab Tab Tab space
-  wait_gone "$browser"
+  copy="$(choose_in_browser company-browser Return)"
 
   # The copy window: Home selects the chosen line, Enter is "Singolo".
-  copy="$(wait_window "Archivi Standard" "$browser")"
   focus "$copy"
   keys Home Return
 
@@ -174,6 +161,22 @@ walk_company_copy() {
   focus "$copy"
   shoot "$copy" company-copy
   leave_copy_window
+}
+
+# choose_in_browser PICTURE KEY...: in the browser, the keys choose the lines
+# to copy; photographed as PICTURE, it is left with "Conferma" (Tab past the
+# chosen list, the four move buttons and "&Uscita", then the space bar).
+# Prints the id of the copy window that follows.
+choose_in_browser() {
+  local picture="$1" browser
+  shift
+  browser="$(wait_window "Archivi Standard")"
+  focus "$browser"
+  keys "$@"
+  shoot "$browser" "$picture" >&2
+  keys Tab Tab Tab Tab Tab Tab Tab space
+  wait_gone "$browser"
+  wait_window "Archivi Standard" "$browser"
 }
 
 # "&Uscita" of the copy window ends the program: Tab past the user list,
