@@ -282,11 +282,14 @@ void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
   }
   std::string native = nativePath(suitePath);
   if (native.empty()) raiseSystemError(Kind::kBadHandle, suitePath);
-  int flags = O_CLOEXEC | (mode == OpenMode::kSharedRead ? O_RDONLY : O_RDWR | O_CREAT);
+  // Opened without waiting: a pipe or a device at the name would otherwise
+  // hold the program in open() for ever; only a regular file is kept, then in
+  // the ordinary blocking mode.
+  int flags = O_CLOEXEC | O_NONBLOCK | (mode == OpenMode::kSharedRead ? O_RDONLY : O_RDWR | O_CREAT);
   int fd = ::open(native.c_str(), flags, 0666);
   if (fd < 0) raiseErrno(errno, suitePath);
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     raiseSystemError(Kind::kAccessDenied, suitePath);
   }

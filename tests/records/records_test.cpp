@@ -6,6 +6,7 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -153,6 +154,19 @@ TEST_F(Records, AStandardArchiveIsOpenedForReadingOnly) {
   EXPECT_THROW(platform::writeAt(S().NUMEROFILE[201], 0, "X"), platform::SystemError);
   std::filesystem::permissions(file, std::filesystem::perms::owner_all);
 }
+
+#ifndef _WIN32
+// A standard archive that is no file (a pipe left at its name) is refused at
+// once with the access failure, never waited on for a writer.
+TEST_F(Records, AStandardArchiveThatIsAPipeIsRefusedWithoutWaiting) {
+  writeTable({{201, {"STDDITTE.DAT", 10}}});
+  ASSERT_EQ(::mkfifo((folder.path() + "/" + kArchives + "STDDITTE.DAT").c_str(), 0644), 0);
+  ::alarm(60);  // an open that waits for a writer would hold the test for ever
+  EXPECT_THROW(FAIOPEN(201), ProgramEnded);
+  ::alarm(0);
+  EXPECT_EQ(box(0).rfind("Errore 75 ", 0), 0u) << box(0);
+}
+#endif
 
 // Another program asks for the semaphore while this one holds it: it waits,
 // and takes it once this one lets it go.
