@@ -84,14 +84,14 @@ class Installation {
     vt::setDialogs(&dialogs_);
     S().PERARK = folder_;
     vt::FAIOPEN(kStandardFile);
-    S().TABPARAM[21] = 2;
-    S().TABPARAM[1] = kStandardFile;
-    S().TABPARAM[9] = 2;
-    S().TABPARAM[2] = static_cast<std::int16_t>(kKeyPos);
-    S().TABPARAM[3] = static_cast<std::int16_t>(kKeyLength);
-    S().TABPARAM[4] = static_cast<std::int16_t>(kNamePos);
-    S().TABPARAM[5] = static_cast<std::int16_t>(kNameLength);
-    S().TABTESTI[49] = "2 - ARCHIVIO DIPENDENTI";
+    S().TABPARAM[kParamChoice] = 2;
+    S().TABPARAM[kParamStandardFile] = kStandardFile;
+    S().TABPARAM[kParamUserFile] = 2;
+    S().TABPARAM[kParamKeyPosition] = static_cast<std::int16_t>(kKeyPos);
+    S().TABPARAM[kParamKeyLength] = static_cast<std::int16_t>(kKeyLength);
+    S().TABPARAM[kParamDescriptionPosition] = static_cast<std::int16_t>(kNamePos);
+    S().TABPARAM[kParamDescriptionLength] = static_cast<std::int16_t>(kNameLength);
+    S().TABTESTI[kTextChosenArchive] = "2 - ARCHIVIO DIPENDENTI";
   }
 
   ~Installation() {

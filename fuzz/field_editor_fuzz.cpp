@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::freshRun();
   fuzz::Input in(data, size);
   FieldEditor editor;
-  S().TABTESTI[kKeyEntry] = "0010010001" + std::string(20, '7');
-  const std::string keyBefore = S().TABTESTI[kKeyEntry];
+  S().TABTESTI[kTextKey] = "0010010001" + std::string(20, '7');
+  const std::string keyBefore = S().TABTESTI[kTextKey];
   // The key's characters from `end` on belong to no field.
   std::size_t end = 10;
   if (in.byte() % 2 == 0) {
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string accepted = std::string(characterClass(format)) + " ";
     check(std::all_of(buffer.begin(), buffer.end(), [&](char c) { return accepted.find(c) != std::string::npos; }));
     if (format.kind == FieldFormat::Kind::kDecimal) check(readsAsFittingNumber(buffer, format));
-    const std::string& key = S().TABTESTI[kKeyEntry];
+    const std::string& key = S().TABTESTI[kTextKey];
     check(key.size() == keyBefore.size());
     const std::string field = MID(key, static_cast<std::size_t>(format.start), static_cast<std::size_t>(format.length));
     check(field.size() == static_cast<std::size_t>(format.length));
