@@ -84,14 +84,14 @@ class Installation {
     vt::setDialogs(&dialogs_);
     S().PERARK = folder_;
     vt::FAIOPEN(kStandardFile);
-    S().TABPARAM[kParamChoice] = 2;
-    S().TABPARAM[kParamStandardFile] = kStandardFile;
-    S().TABPARAM[kParamUserFile] = 2;
-    S().TABPARAM[kParamKeyPosition] = static_cast<std::int16_t>(kKeyPos);
-    S().TABPARAM[kParamKeyLength] = static_cast<std::int16_t>(kKeyLength);
-    S().TABPARAM[kParamDescriptionPosition] = static_cast<std::int16_t>(kNamePos);
-    S().TABPARAM[kParamDescriptionLength] = static_cast<std::int16_t>(kNameLength);
-    S().TABTESTI[kTextChosenArchive] = "2 - ARCHIVIO DIPENDENTI";
+    S().TABPARAM[vt::kParamChoice] = 2;
+    S().TABPARAM[vt::kParamStandardFile] = kStandardFile;
+    S().TABPARAM[vt::kParamUserFile] = 2;
+    S().TABPARAM[vt::kParamKeyPosition] = static_cast<std::int16_t>(kKeyPos);
+    S().TABPARAM[vt::kParamKeyLength] = static_cast<std::int16_t>(kKeyLength);
+    S().TABPARAM[vt::kParamDescriptionPosition] = static_cast<std::int16_t>(kNamePos);
+    S().TABPARAM[vt::kParamDescriptionLength] = static_cast<std::int16_t>(kNameLength);
+    S().TABTESTI[vt::kTextChosenArchive] = "2 - ARCHIVIO DIPENDENTI";
   }
 
   ~Installation() {
