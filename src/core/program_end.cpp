@@ -33,10 +33,6 @@ EndHook setEndHook(EndHook hook) {
   return previous;
 }
 
-void endProgram(EndReason reason) {
-  endProgram(reason, reason == EndReason::kNormal ? ExitStatus::kOperatorEnd : ExitStatus::kFailure);
-}
-
 void endProgram(EndReason reason, ExitStatus ending) {
   status() = ending;
   platform::closeAllHandles();
@@ -50,7 +46,7 @@ void setNormalEnd(std::function<void()> end) { normalEnd() = std::move(end); }
 
 void endRun() {
   if (normalEnd()) normalEnd()();
-  endProgram(EndReason::kNormal);
+  endProgram(EndReason::kNormal, ExitStatus::kOperatorEnd);
 }
 
 }  // namespace vt

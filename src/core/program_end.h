@@ -37,10 +37,8 @@ EndHook setEndHook(EndHook hook);
 
 // Closes every file the program has open at the operating-system level and
 // calls the hook, which ends the process with `status`. Never returns: if the
-// hook returns, the process aborts. Without a status, a normal end is
-// kOperatorEnd and an end at once kFailure.
+// hook returns, the process aborts.
 [[noreturn]] void endProgram(EndReason reason, ExitStatus status);
-[[noreturn]] void endProgram(EndReason reason);
 
 // The status of the end under way (for a hook; kOperatorEnd before any end).
 ExitStatus endingStatus();

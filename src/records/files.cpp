@@ -29,7 +29,7 @@ constexpr std::size_t kProvinceWidth = 2;
 // Shows a missing-context message and ends the program at once.
 [[noreturn]] void missingContext(const std::string& message, double number) {
   dialogs().message(message + decimalText(number), Buttons::kOk, Icon::kNone);
-  endProgram(EndReason::kAtOnce);
+  endProgram(EndReason::kAtOnce, ExitStatus::kFailure);
 }
 
 // Puts `value` over the placeholder at `position` (0-based): only as many

@@ -43,7 +43,7 @@ const std::string& recordBuffer(std::string_view name) {
     if (variable.name == name) return S().*variable.buffer;
   }
   dialogs().message(kUnknownRecordVariableMessage, Buttons::kOk, Icon::kNone, kDefaultTitle);
-  endProgram(EndReason::kAtOnce);
+  endProgram(EndReason::kAtOnce, ExitStatus::kFailure);
 }
 
 // ---------------------------------------------------------------------------
