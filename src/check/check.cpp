@@ -44,9 +44,42 @@ constexpr std::size_t kStampLength = 15;
 
 // --- Taking over message boxes and the end of the program -----------------
 
-// Keeps every message box's text instead of showing it.
+// How a call waits for the semaphore (setSemaphoreWait).
+struct SemaphoreWait {
+  std::function<void(const std::string&)> told;
+  std::optional<std::chrono::seconds> limit;
+};
+SemaphoreWait& semaphoreWait() {
+  static SemaphoreWait wait;
+  return wait;
+}
+
+// A wait's text on one line.
+std::string oneLine(std::string text) {
+  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+  return text;
+}
+
+// Keeps every message box's text instead of showing it; tells of a wait for
+// the semaphore as setSemaphoreWait asked.
 class KeptMessages : public Dialogs {
  public:
+  bool waitBetweenTries(const WaitNotice& notice, std::chrono::milliseconds pause) override {
+    const SemaphoreWait& wait = semaphoreWait();
+    if (!waitTold_ && wait.told) wait.told(oneLine(notice.text));
+    waitTold_ = true;
+    gaveUp_ = wait.limit && notice.waited + pause > *wait.limit;
+    return !gaveUp_ && Dialogs::waitBetweenTries(notice, pause);
+  }
+  void waitEnded(std::chrono::milliseconds waited) override {
+    const SemaphoreWait& wait = semaphoreWait();
+    if (waitTold_ && wait.told && !gaveUp_) {
+      wait.told("semaforo ottenuto dopo " + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(waited).count()) +
+                " secondi di attesa");
+    }
+    waitTold_ = gaveUp_ = false;
+  }
+
   Answer message(const std::string& text, Buttons buttons, Icon, const std::string&, DefaultButton) override {
     texts.push_back(text);
     return buttons == Buttons::kYesNo ? Answer::kNo : Answer::kOk;
@@ -65,6 +98,10 @@ class KeptMessages : public Dialogs {
   }
 
   std::vector<std::string> texts;
+
+ private:
+  bool waitTold_ = false;
+  bool gaveUp_ = false;
 };
 
 // For its life, message boxes are kept and the end of the program throws
@@ -150,8 +187,12 @@ void openForReading(const FileOf& file) {
 // numbers when it goes, then releases the semaphore.
 class Session {
  public:
-  explicit Session(std::vector<double> numbers, bool semaphore = true)
-      : numbers_(std::move(numbers)), semaphore_(semaphore) {}
+  explicit Session(std::vector<double> numbers, bool semaphore = true) : numbers_(std::move(numbers)) {
+    if (semaphore && !semaphore_.take()) {
+      throw CannotRun("il semaforo della task (" + std::string(kSemaphoreFileName) + ") non si \xE8 liberato in " +
+                      std::to_string(semaphoreWait().limit.value_or(std::chrono::seconds(0)).count()) + " secondi");
+    }
+  }
   ~Session() {
     for (double number : numbers_) CHIUDIFILE(number);
   }
@@ -583,6 +624,10 @@ void buildIndex(double work, const FileOf& index, const std::vector<std::pair<st
 
 bool Report::damaged() const {
   return std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.damage; });
+}
+
+void setSemaphoreWait(std::function<void(const std::string& line)> told, std::optional<std::chrono::seconds> limit) {
+  semaphoreWait() = {std::move(told), limit};
 }
 
 void findInstallation(const std::string& archivesFolder) {

@@ -27,8 +27,10 @@
 // process.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -113,6 +115,13 @@ class CannotRun : public std::runtime_error {
 
 // Told how far a long pass has gone: its name, records done, records in all.
 using Progress = std::function<void(const std::string& pass, double done, double total)>;
+
+// How the calls wait while another program holds the task semaphore: `told`
+// (when set) hears, in one line each, that a wait began and that it ended;
+// a wait that would pass `limit` (when set) ends the call with CannotRun.
+// By default a call waits as long as it takes, silently.
+void setSemaphoreWait(std::function<void(const std::string& line)> told,
+                      std::optional<std::chrono::seconds> limit = std::nullopt);
 
 // Sets PERARK (and PERPRO, NUMEROTASK): from `archivesFolder` when given (a
 // native or suite path), otherwise as the program finds its installation (the

@@ -1,4 +1,5 @@
 // The command line of vtmerv-check over the check library.
+#include <chrono>
 #include <cmath>
 #include <optional>
 #include <ostream>
@@ -23,6 +24,7 @@ constexpr double kProgressFrom = 10000;
 
 constexpr const char* kUsage =
     "uso: vtmerv-check [verifica|ripara|elenco] [--indice N --archivio M] [--archivi CARTELLA]\n"
+    "                  [--attesa SECONDI]\n"
     "\n"
     "Controlla l'indice dei dipendenti (file 7) contro l'archivio dei dipendenti (file 2)\n"
     "della suite Tessaro, tenendo il semaforo della task.\n"
@@ -35,10 +37,13 @@ constexpr const char* kUsage =
     "\n"
     "  --indice N --archivio M   un altro indice e il suo archivio (file della tabella WKBASE.DAT)\n"
     "  --archivi CARTELLA        la cartella degli archivi, invece di quella dell'installazione\n"
+    "  --attesa SECONDI          mentre un altro programma tiene il semaforo, attende al pi\xF9\n"
+    "                            SECONDI secondi (predefinito: finch\xE9 non si libera)\n"
     "  --help, --version\n"
     "\n"
     "Stato di uscita: 0 nessun danno, 1 danni trovati (o riparazione rifiutata),\n"
-    "2 impossibile eseguire (installazione o file mancanti o illeggibili).\n";
+    "2 impossibile eseguire (installazione o file mancanti o illeggibili, semaforo non libero\n"
+    "entro il tempo di --attesa).\n";
 
 // A Windows-1252 text as the console shows it: UTF-8 here (the codes 128 to
 // 159 as "?"), unchanged on Windows.
@@ -66,6 +71,7 @@ struct Arguments {
   std::string command = "verifica";
   Files files;
   std::string archives;
+  std::optional<std::chrono::seconds> waitLimit;
   bool help = false;
   bool version = false;
 };
@@ -88,11 +94,18 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Arguments
       a.help = true;
     } else if (arg == "--version") {
       a.version = true;
-    } else if (arg == "--indice" || arg == "--archivio" || arg == "--archivi") {
+    } else if (arg == "--indice" || arg == "--archivio" || arg == "--archivi" || arg == "--attesa") {
       if (i + 1 >= args.size()) return "manca il valore di " + arg;
       const std::string& value = args[++i];
       if (arg == "--archivi") {
         a.archives = value;
+        continue;
+      }
+      if (arg == "--attesa") {
+        if (value.empty() || value.size() > 6 || value.find_first_not_of("0123456789") != std::string::npos) {
+          return "numero di secondi non valido per --attesa: " + value;
+        }
+        a.waitLimit = std::chrono::seconds(std::stol(value));
         continue;
       }
       std::optional<double> n = fileNumber(value);
@@ -202,6 +215,14 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     progressShown = false;
   };
 
+  // A wait for the semaphore is told on the error stream, for this run only.
+  struct WaitTold {
+    WaitTold(std::ostream& err, std::optional<std::chrono::seconds> limit) {
+      setSemaphoreWait([&err](const std::string& line) { err << "vtmerv-check: " << forConsole(line) << std::endl; },
+                       limit);
+    }
+    ~WaitTold() { setSemaphoreWait({}); }
+  } waitTold(err, a.waitLimit);
   try {
     findInstallation(a.archives);
     if (a.command == "elenco") {

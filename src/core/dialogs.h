@@ -1,5 +1,6 @@
 // What a person sees and answers, behind one small interface: message boxes,
-// input boxes, the beep, the screen size and the modal showing of a window.
+// input boxes, the beep, the screen size, the modal showing of a window, and
+// the wait for something another program holds.
 // The program uses the Qt implementation (ui/qt/qt_dialogs.h); tests use a
 // scripted one (tests/support/scripted_dialogs.h) that answers from a queue
 // and records every box.
@@ -8,6 +9,7 @@
 // them (line ends included); only the Qt implementation converts them.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -26,6 +28,14 @@ enum class DefaultButton { kFirst, kSecond };
 struct ScreenSize {
   int width = 0;
   int height = 0;
+};
+
+// A wait for something another program of the suite holds (the task
+// semaphore), as the program tells it between two tries.
+struct WaitNotice {
+  std::string text;                  // the wait box's text: what is held, the refusal, the time waited
+  std::chrono::milliseconds waited;  // since the first refusal
+  bool boxShown = false;             // the wait has lasted long enough for the box to be on screen
 };
 
 class Dialogs {
@@ -48,6 +58,19 @@ class Dialogs {
 
   // Shows the window of `presenter` modally and returns when it has closed.
   virtual void showModal(WindowPresenter& presenter) = 0;
+
+  // Between two tries of a wait: shows the wait box (or brings its text up
+  // to date) when the notice says it is to be shown, and lets `pause` pass
+  // with the program's windows still painted and answering the window
+  // system, but no event reaching the program's own handlers except the
+  // box's. False when the operator gave up (the box's "Annulla"); the wait
+  // then ends without another try. An interface with no operator (the
+  // default) lets the pause pass and waits on.
+  virtual bool waitBetweenTries(const WaitNotice& notice, std::chrono::milliseconds pause);
+
+  // The wait is over, whether what was held came free or the operator gave
+  // up after `waited`: the wait box, if shown, closes. Never throws.
+  virtual void waitEnded(std::chrono::milliseconds waited);
 };
 
 // The program's title for a box given none.

@@ -93,6 +93,17 @@ enum class OpenMode {
                      // sharing violation
 };
 
+// Whether the system may refuse an open of a file that another process holds
+// with no sharing as "access denied" instead of a sharing violation: on
+// Windows a file server may, and so may a file that another process is
+// deleting; a POSIX system never does (there "access denied" is a
+// permission that no wait mends).
+#ifdef _WIN32
+inline constexpr bool kHeldFileMayBeAccessDenied = true;
+#else
+inline constexpr bool kHeldFileMayBeAccessDenied = false;
+#endif
+
 // The lowest handle number not in use (kNoFreeHandle when none is left).
 std::int16_t freeHandle();
 

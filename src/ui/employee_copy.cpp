@@ -63,7 +63,9 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
         const auto keyPos = static_cast<std::size_t>(s.TABPARAM[kParamKeyPosition]);
         const auto keyLength = static_cast<std::size_t>(s.TABPARAM[kParamKeyLength]);
         const double standardRecord = VAL(MID(line, kEmployeeNumberPos, kEmployeeNumberDigits));
-        SemaphoreHold semaphore(false);  // taken only to write
+        // Taken only to write. An operator who gives up waiting for it leaves
+        // the line where it is, with nothing of it written.
+        SemaphoreHold semaphore;
 
         // A standard record that cannot be read whole is never copied.
         if (!isStandardFile(standardFile) || standardRecord < 1 || LEGGIREC(standardFile, standardRecord) == 1) {
@@ -79,7 +81,10 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
         if (found > 0 &&
             DOMANDASN("IL CODICE " + code + " E' ESISTENTE" + kCrLf + "SOVRASCRIVERE ?") == "S") {
           // The user's record of that employee is the one the index points at.
-          semaphore.take();
+          if (!semaphore.take()) {
+            endCopy(semaphore);
+            return Filesta2::kNothingCopied;
+          }
           if (LEGGIREC(kUserEmployeeFile, found) == 1) {
             endCopy(semaphore);
             dialogs().message(Filesta2::kOutOfLimits, Buttons::kOk, Icon::kNone);
@@ -97,7 +102,10 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
           if (VAL(newCode) == 0) return Filesta2::kNothingCopied;
           overwrite(copy, keyPos, LEFT(newCode, keyLength));
 
-          semaphore.take();
+          if (!semaphore.take()) {
+            endCopy(semaphore);
+            return Filesta2::kNothingCopied;
+          }
           const double appended = nextRecordNumber(kUserEmployeeFile);
           if (toInt16(ISAM(kEmployeeIndexFile, newCode, kIsamInsert, appended)) == -1) {
             // Nothing is written. When another program took the code after the

@@ -308,11 +308,13 @@ void Codnuo::unload() {
 void Codnuo::VERIFN() {
   REGISTRAPROC("VERIFN");
   guarded([&] {
+    // An operator who gives up waiting for the semaphore is back in the
+    // company box, as after Cancel at the confirmation.
     SemaphoreHold semaphore;
     State& s = S();
     const std::string key = keyString();
     const double company = VAL(MID(key, kCompanyPos, kCompanyWidth));
-    if (company != 0 && MID(key, kEmployeePos, kEmployeeWidth) != std::string(kEmployeeWidth, '0')) {
+    if (semaphore.take() && company != 0 && MID(key, kEmployeePos, kEmployeeWidth) != std::string(kEmployeeWidth, '0')) {
       const double endOfFile = LEGGIREC(kUserCompanyFile, company);
       s.DITX = s.BUFFERREC[kUserCompanyFile];
       if (endOfFile == 1 || RepoRNum(T261) == kFreeRecordStatus) {
@@ -323,8 +325,7 @@ void Codnuo::VERIFN() {
         semaphore.release();
         const Answer answer =
             dialogs().message("CONTINUARE ? ", Buttons::kOkCancel, Icon::kInformation, "CODICE " + key + " OK");
-        semaphore.take();
-        if (answer == Answer::kOk) {
+        if (semaphore.take() && answer == Answer::kOk) {
           semaphore.release();
           close();
           return;

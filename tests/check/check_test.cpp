@@ -92,6 +92,8 @@ class Installation {
     return all;
   }
 
+  // What the last runProgram wrote.
+  std::string output() const { return bytesOf(root_ / "output"); }
   // Runs the vtmerv-check program itself on the installation; its exit status.
   int runProgram(const std::string& args) const {
     std::string command = "\"" VTMERV_CHECK_EXE "\" " + args + " --archivi \"" + archives().string() + "\" > \"" +
@@ -277,28 +279,31 @@ TEST(Check, AFileSizeLimitIsADiskFull_AndASettingsPipeAConfigurationError) {
 }
 #endif
 
-TEST(Check, RiparaWaitsWhileAnotherProcessHoldsTheSemaphore) {
+// While another process holds the semaphore, ripara waits and says so on
+// its error stream; with --attesa it waits no longer than told, then gives up
+// with exit status 2, having written nothing.
+TEST(Check, RiparaWaitsWhileAnotherProcessHoldsTheSemaphore_NoLongerThanTold) {
   Installation install;
   install.patchEntry(3, 2, "0010010002" "3" "000009");
   const std::string damaged = bytesOf(install.index());
   S().PERARK = install.archives().string();
-  APRISEMA();
+  ASSERT_TRUE(APRISEMA());
   const std::size_t files = install.files().size();
+  EXPECT_EQ(install.runProgram("ripara --attesa 1"), kExitCannotRun);
+  EXPECT_NE(install.output().find("vtmerv-check: GLI ARCHIVI SONO IN USO DA UN ALTRO PROGRAMMA DELLA SUITE."),
+            std::string::npos) << install.output();
+  EXPECT_NE(install.output().find("liberato in 1 secondi"), std::string::npos) << install.output();
+  EXPECT_EQ(install.files().size(), files);
   int status = -1;
-  std::thread repairing([&] {
-    std::string command = "\"" VTMERV_CHECK_EXE "\" ripara --archivi \"" + install.archives().string() + "\"";
-#ifdef _WIN32
-    command = "\"" + command + "\"";  // cmd.exe takes off the outer quotes
-#endif
-    status = std::system(command.c_str());
-  });
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  std::thread repairing([&] { status = install.runProgram("ripara"); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   EXPECT_TRUE(bytesOf(install.index()) == damaged);
   EXPECT_EQ(install.files().size(), files);  // no backup, no new index yet
   CHIUDISEMA();
   repairing.join();
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(install.files().size(), files + 1);
+  EXPECT_NE(install.output().find("semaforo ottenuto dopo "), std::string::npos) << install.output();
+  EXPECT_EQ(install.files().size(), files + 1);  // the backup
   EXPECT_FALSE(bytesOf(install.index()) == damaged);
 }
 

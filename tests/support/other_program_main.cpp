@@ -10,16 +10,15 @@
 #include "core/state.h"
 #include "platform/files.h"
 #include "records/semaphore.h"
+#include "scripted_dialogs.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) return 3;
   const std::string command = argv[1];
   vt::setEndHook([](vt::EndReason) { std::_Exit(2); });
   vt::S().PERARK = argv[2];
-  if (command == "semaphore" && argc == 3) {
-    vt::APRISEMA();
-    return 0;
-  }
+  vt::testing::ScriptedDialogs dialogs;  // a wait goes on until the semaphore is free
+  if (command == "semaphore" && argc == 3) return vt::APRISEMA() ? 0 : 4;
   if (command == "hold" && argc == 4) {
     // The file opened with no sharing, as the semaphore is.
     vt::platform::openFile(1, argv[2], vt::platform::OpenMode::kExclusive);

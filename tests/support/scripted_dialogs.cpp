@@ -1,6 +1,7 @@
 #include "scripted_dialogs.h"
 
 #include <stdexcept>
+#include <thread>
 
 namespace vt::testing {
 
@@ -47,6 +48,12 @@ void ScriptedDialogs::showModal(WindowPresenter& presenter) {
   found->second(presenter);
   // A script that leaves the window open closes it as the title-bar box would.
   if (!presenter.isClosed()) presenter.close();
+}
+
+bool ScriptedDialogs::waitBetweenTries(const WaitNotice& notice, std::chrono::milliseconds pause) {
+  pauses_.emplace_back(notice, pause);
+  std::this_thread::sleep_for(pause);
+  return !waitHook_ || waitHook_(notice);
 }
 
 ThrowingEndHook::ThrowingEndHook() {

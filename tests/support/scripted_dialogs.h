@@ -44,12 +44,19 @@ class ScriptedDialogs : public Dialogs {
   void onWindow(const std::string& formName, WindowScript script) { scripts_[formName] = std::move(script); }
   // Runs before each message box is answered (to look at the world while it waits).
   void onMessage(std::function<void(const ShownBox&)> hook) { messageHook_ = std::move(hook); }
+  // Runs after each pause of a wait (which really passes); false gives up.
+  // Without one, every wait goes on until what it waits for is free.
+  void onWait(std::function<bool(const WaitNotice&)> hook) { waitHook_ = std::move(hook); }
 
   const std::vector<ShownBox>& boxes() const { return boxes_; }
   std::vector<std::string> messageTexts() const;
   int beeps() const { return beeps_; }
   const std::vector<std::string>& windowsShown() const { return windowsShown_; }
   bool allAnswersUsed() const { return answers_.empty() && inputs_.empty(); }
+  // Every pause of every wait, with the notice it came with.
+  const std::vector<std::pair<WaitNotice, std::chrono::milliseconds>>& pauses() const { return pauses_; }
+  // How long each wait that ended lasted, in milliseconds.
+  const std::vector<double>& waitsEnded() const { return waitsEnded_; }
 
   Answer message(const std::string& text, Buttons buttons, Icon icon, const std::string& title,
                  DefaultButton defaultButton) override;
@@ -58,6 +65,8 @@ class ScriptedDialogs : public Dialogs {
   void beep() override { ++beeps_; }
   ScreenSize screenSize() override { return screen_; }
   void showModal(WindowPresenter& presenter) override;
+  bool waitBetweenTries(const WaitNotice& notice, std::chrono::milliseconds pause) override;
+  void waitEnded(std::chrono::milliseconds waited) override { waitsEnded_.push_back(static_cast<double>(waited.count())); }
 
   void setScreenSize(ScreenSize s) { screen_ = s; }
 
@@ -66,6 +75,9 @@ class ScriptedDialogs : public Dialogs {
   std::deque<std::optional<std::string>> inputs_;
   std::map<std::string, WindowScript> scripts_;
   std::function<void(const ShownBox&)> messageHook_;
+  std::function<bool(const WaitNotice&)> waitHook_;
+  std::vector<std::pair<WaitNotice, std::chrono::milliseconds>> pauses_;
+  std::vector<double> waitsEnded_;
   std::vector<ShownBox> boxes_;
   std::vector<std::string> windowsShown_;
   ScreenSize screen_{1440 * 16, 1440 * 10};
