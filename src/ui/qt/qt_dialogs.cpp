@@ -1,10 +1,12 @@
 #include "ui/qt/qt_dialogs.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <stdexcept>
 
 #include "core/window.h"
@@ -30,6 +32,39 @@ QMessageBox::Icon qtIcon(Icon icon) {
   }
   return QMessageBox::NoIcon;
 }
+
+// While the program waits, swallows every key, click and close request on
+// its windows but the wait box (and its buttons): the windows still paint
+// and answer the window system, yet no handler of the program runs.
+class InputHeld : public QObject {
+ public:
+  explicit InputHeld(const std::unique_ptr<QMessageBox>& box) : box_(box) { qApp->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+      case QEvent::Close:
+        return !insideBox(watched);
+      default: return false;
+    }
+  }
+
+ private:
+  bool insideBox(QObject* watched) const {
+    for (QObject* o = watched; o != nullptr; o = o->parent()) {
+      if (box_ && o == box_.get()) return true;
+    }
+    return false;
+  }
+  const std::unique_ptr<QMessageBox>& box_;
+};
 
 }  // namespace
 
@@ -99,6 +134,36 @@ void QtDialogs::showModal(WindowPresenter& presenter) {
   presenter.load();
   if (presenter.isClosed()) return;
   view->exec();
+}
+
+bool QtDialogs::waitBetweenTries(const WaitNotice& notice, std::chrono::milliseconds pause) {
+  if (!inputHeld_) {
+    inputHeld_ = std::make_unique<InputHeld>(waitBox_);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+  }
+  if (notice.boxShown && !waitBox_) {
+    waitBox_ = std::make_unique<QMessageBox>(QMessageBox::Information, fromCp1252(kDefaultTitle), QString(),
+                                             QMessageBox::Cancel, QApplication::activeWindow());
+    waitBox_->setObjectName(QStringLiteral("waitBox"));
+    waitBox_->setTextFormat(Qt::PlainText);
+    waitBox_->setWindowModality(Qt::ApplicationModal);
+    // "Annulla", Esc and the close box all give up the wait.
+    QObject::connect(waitBox_.get(), &QMessageBox::finished, [this] { gaveUp_ = true; });
+  }
+  if (waitBox_) waitBox_->setText(messageText(notice.text));
+  if (waitBox_ && !waitBox_->isVisible() && !gaveUp_) waitBox_->show();
+  QEventLoop loop;
+  QTimer::singleShot(pause, &loop, &QEventLoop::quit);
+  if (waitBox_) QObject::connect(waitBox_.get(), &QMessageBox::finished, &loop, &QEventLoop::quit);
+  if (!gaveUp_) loop.exec();
+  return !gaveUp_;
+}
+
+void QtDialogs::waitEnded(std::chrono::milliseconds) {
+  if (inputHeld_) QApplication::restoreOverrideCursor();
+  waitBox_.reset();
+  inputHeld_.reset();
+  gaveUp_ = false;
 }
 
 }  // namespace vt::qt

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QMessageBox>
 #include <functional>
 #include <map>
 #include <memory>
@@ -26,9 +27,16 @@ class QtDialogs : public Dialogs {
   void beep() override;
   ScreenSize screenSize() override;
   void showModal(WindowPresenter& presenter) override;
+  bool waitBetweenTries(const WaitNotice& notice, std::chrono::milliseconds pause) override;
+  void waitEnded(std::chrono::milliseconds waited) override;
 
  private:
   std::map<std::string, ViewFactory, std::less<>> views_;
+  // While a wait lasts: what keeps the operator's input from the program's
+  // windows, and the wait box once it is shown.
+  std::unique_ptr<QObject> inputHeld_;
+  std::unique_ptr<QMessageBox> waitBox_;
+  bool gaveUp_ = false;
 };
 
 // Twips to pixels and back, through the primary screen's logical dots per inch.
