@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: a normal build, the Debian package
-# made from it and checked (scripts/package-test.sh), then a build with
+# made from it and checked (scripts/package-test.sh), the real program driven
+# while another program holds the task semaphore (scripts/office.sh), then a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets, then
 # Windows: where scripts/windows-qt.sh has built Qt for Windows, the whole
 # program built, tested and driven under Wine, and its installer
@@ -17,6 +18,7 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/release -j "$jobs"
 ctest --test-dir build/release --output-on-failure -j "$jobs"
 bash scripts/package-test.sh build/release
+LINUX_BUILD=build/release bash scripts/office.sh
 
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVTMERV_SANITIZE=ON -DVTMERV_BENCHMARKS=OFF
 cmake --build build/sanitize -j "$jobs"

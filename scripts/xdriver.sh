@@ -185,3 +185,95 @@ leave_copy_window() {
   keys Tab Tab Tab Tab space
   wait_end 0
 }
+
+# --- Waiting for the task semaphore ---------------------------------------------
+# The sourcing script defines hold SECONDS: another program of the suite takes
+# "WKSEMA.DAT" of the installation and keeps it that long from when hold
+# returns; helper_pid is that program.
+
+# Prints the id of the wait box, which comes about a second after the wait
+# began: a box titled "VTMERV".
+wait_box() {
+  wait_window VTMERV
+}
+
+# Covers the whole display with a red window for a second and takes it away:
+# fails unless each window named in the arguments has painted itself again
+# (no red left in it) while the program still waits.
+repainted_after_cover() {
+  local cover id red
+  display -size "${screen_size%x*}" -geometry +0+0 xc:red &
+  cover=$!
+  sleep 1
+  kill "$cover"
+  wait "$cover" 2>/dev/null || true
+  sleep 0.7
+  for id in "$@"; do
+    red=$(import -window "$id" png:- | convert - -fill black +opaque red -fill white -opaque red -format '%[fx:int(mean*w*h)]' info:)
+    [ "$red" = 0 ] || fail "window $id kept $red pixels of the window that covered it"
+  done
+}
+
+# The copy of ROSSI, whose code 0010010001 is taken, while another program
+# holds the semaphore. With $1 "check", under the new code 0010010003 (as
+# walk_employee_copy): held at the key change's check, the operator gives up
+# with Esc in the wait box and is back in the company box, from where three
+# Enter run the check again, now free; held again when "CONTINUARE ? " is
+# answered, the box closes by itself once the holder lets go, and the copy
+# completes. With $1 "copy", over the user's employee (Yes to "SOVRASCRIVERE
+# ?"): held at the copy, the operator gives up, and ROSSI stays under
+# "RECORDS SCELTI" with nothing written. Pictures: wait (the box over the key
+# change dialog, the windows painted again after being covered).
+walk_employee_copy_while_held() {
+  local give_up="$1" menu copy question keychange confirm box
+  menu="$(wait_window " ")"
+  focus "$menu"
+  keys Down Return
+  copy="$(choose_in_browser "" End Return)"
+  focus "$copy"
+  keys End Return
+  question="$(wait_window Tessaro)"
+  focus "$question"
+  if [ "$give_up" = copy ]; then
+    hold 10
+    keys shift+Tab space  # Yes (No is the default button)
+    box="$(wait_box)"
+    focus "$box"
+    keys Escape
+    wait_gone "$box"
+    wait "$helper_pid" || true
+    helper_pid=""
+    focus "$copy"
+    leave_copy_window
+    return
+  fi
+  keys Escape
+  keychange="$(wait_window "Variazione Chiave - Codice Nuovo")"
+  focus "$keychange"
+  keys 1 Return 1 Return 3
+
+  hold 10
+  keys Return
+  box="$(wait_box)"
+  repainted_after_cover "$keychange" "$box"
+  shoot "$box" wait
+  focus "$box"
+  keys Escape
+  wait_gone "$box"
+  window_shown "CODICE 0010010003 OK" && fail "the check went on after Annulla"
+  wait "$helper_pid" || true
+  focus "$keychange"
+  keys Return Return Return
+  confirm="$(wait_window "CODICE 0010010003 OK")"
+
+  hold 4
+  focus "$confirm"
+  keys Return
+  box="$(wait_box)"
+  wait_gone "$box"  # the holder lets go: the box closes by itself
+  wait "$helper_pid" || true
+  helper_pid=""
+  wait_gone "$keychange"
+  focus "$copy"
+  leave_copy_window
+}

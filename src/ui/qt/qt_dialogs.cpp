@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <stdexcept>
 
 #include "core/window.h"
@@ -58,6 +59,8 @@ class InputHeld : public QObject {
 
  private:
   bool insideBox(QObject* watched) const {
+    // The window system's events reach a widget's window first.
+    if (auto* window = qobject_cast<QWindow*>(watched)) return box_ && box_->windowHandle() == window;
     for (QObject* o = watched; o != nullptr; o = o->parent()) {
       if (box_ && o == box_.get()) return true;
     }
