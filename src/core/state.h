@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -146,6 +147,10 @@ struct State {
   std::string BUFFERSEMA;
   // The key found by the ISAM next-key operation.
   std::string CHIAVEISAM;
+
+  // What the trap must undo before a failure ends the program (see
+  // UndoBeforeTrap in core/trail.h); empty when nothing is under way.
+  std::function<std::string()> undoBeforeTrap;
 
   // Record variables of the field repository: one record buffer per record type.
   std::string DITX, DIPX, DI2X, CUDX, DICX, ARTX, COCX, CONX, FISX, FOTX, PARX, PERX;

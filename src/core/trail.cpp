@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <string>
 
 #include "core/dialogs.h"
@@ -13,10 +14,12 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
-// The trap's message: the failure, then the trail oldest first.
-std::string trapMessage(const RuntimeFailure& failure) {
+// The trap's message: the failure, what its undo had to say, then the trail
+// oldest first.
+std::string trapMessage(const RuntimeFailure& failure, const std::string& undone) {
   State& s = S();
   std::string text = "Errore " + std::to_string(failure.code()) + " " + failure.description() + kCrLf;
+  if (!undone.empty()) text += undone + kCrLf;
   std::int16_t position = s.POSPROC;
   for (int step = 0; step < kTrailSlots; ++step) {
     position = static_cast<std::int16_t>(position + 1);
@@ -56,7 +59,42 @@ void advance(State& s) {
   if (s.POSPROC > kTrailSlots) s.POSPROC = 1;
 }
 
+// Runs the work a failure must not leave half done, once; what it says.
+std::string undoBeforeEnd() {
+  std::function<std::string()> undo = std::move(S().undoBeforeTrap);
+  S().undoBeforeTrap = nullptr;
+  return undo ? undo() : std::string();
+}
+
 }  // namespace
+
+UndoBeforeTrap::UndoBeforeTrap(std::function<std::string()> undo)
+    : undo_(std::move(undo)), hidden_(std::move(S().undoBeforeTrap)), exceptions_(std::uncaught_exceptions()) {
+  S().undoBeforeTrap = [this] { return run(); };
+}
+
+UndoBeforeTrap::~UndoBeforeTrap() {
+  if (!done_ && !ran_ && std::uncaught_exceptions() > exceptions_) {
+    // Left by a failure that a trap outside will show: undone now, told then.
+    S().undoBeforeTrap = [said = run()] { return said; };
+    return;
+  }
+  if (!done_) S().undoBeforeTrap = std::move(hidden_);
+}
+
+void UndoBeforeTrap::done() {
+  if (done_) return;
+  done_ = true;
+  S().undoBeforeTrap = std::move(hidden_);
+}
+
+std::string UndoBeforeTrap::run() {
+  if (!ran_) {
+    ran_ = true;
+    said_ = undo_();
+  }
+  return said_;
+}
 
 void REGISTRAPROC(std::string_view name) {
   State& s = S();
@@ -84,9 +122,11 @@ TrapOutcome GESTIONEERRORE(const RuntimeFailure& failure) {
                   Buttons::kYesNo, Icon::kExclamation, "Tessaro") == Answer::kNo) {
       return TrapOutcome::kSkip;
     }
+    undoBeforeEnd();
     endProgram(EndReason::kAtOnce, ExitStatus::kFailure);
   }
-  d.message(trapMessage(failure), Buttons::kOk, Icon::kCritical, "Tessaro " + S().NOMEPROGRAMMA);
+  const std::string undone = undoBeforeEnd();
+  d.message(trapMessage(failure, undone), Buttons::kOk, Icon::kCritical, "Tessaro " + S().NOMEPROGRAMMA);
   d.message(std::string("CHIUDERE TUTTE LE APPLICAZIONI DELLA TASK") + kCrLf + "LANCIARE RIPRISTINO TASK",
             Buttons::kOk, Icon::kInformation, "Tessaro");
   endProgram(EndReason::kAtOnce, ExitStatus::kFailure);

@@ -16,6 +16,8 @@
 // once; retry then runs the body again and skip leaves the procedure.
 #pragma once
 
+#include <functional>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -36,6 +38,34 @@ void REGISTRAPROC(std::string_view name);
 // one builder must give different names to different procedures and to
 // distinct whole values below 10^15.
 void REGISTRAPROC(TrailNameBuilder build, const char* procedure, double number, double record);
+
+// Work that a failure must not leave half done. While one is alive, a
+// failure that ends the program first runs `undo`, once, before the trap
+// shows anything, and the trap's message gains the line `undo` returns,
+// unless it is empty: run by the trap itself when the failure is trapped
+// inside the scope, or as the scope is left by a failure on its way to a trap
+// outside it (the scope's resources, the task semaphore among them, are
+// still held in both cases). `undo` must not throw. The innermost one is the
+// one run; the one it hid comes back when it goes. done() says the work is
+// whole: nothing is undone after it.
+class UndoBeforeTrap {
+ public:
+  explicit UndoBeforeTrap(std::function<std::string()> undo);
+  ~UndoBeforeTrap();
+  UndoBeforeTrap(const UndoBeforeTrap&) = delete;
+  UndoBeforeTrap& operator=(const UndoBeforeTrap&) = delete;
+  void done();
+
+ private:
+  std::string run();
+
+  std::function<std::string()> undo_;
+  std::function<std::string()> hidden_;
+  std::string said_;
+  bool ran_ = false;
+  bool done_ = false;
+  int exceptions_;
+};
 
 enum class TrapOutcome { kRetry, kSkip };
 

@@ -46,7 +46,8 @@ WritePoint::WritePoint(std::int16_t handle) {
   Armed& a = armed();
   ++a.count;
   if (a.watcher) a.watcher(Event::kWrite, handle);
-  if (a.mode == Mode::kNone || a.count != a.at) return;
+  if (a.mode == Mode::kGone && a.count >= a.at) raiseSystemError(SystemErrorKind::kDeviceError, "scrittura " + std::to_string(a.count));
+  if (a.mode == Mode::kNone || a.mode == Mode::kGone || a.count != a.at) return;
   // What the file layer raises for a device that refuses a write.
   if (a.mode == Mode::kFail) raiseSystemError(SystemErrorKind::kDeviceError, "scrittura " + std::to_string(a.count));
   endAfter_ = true;
@@ -65,7 +66,7 @@ void syncPoint(std::int16_t handle) {
   Armed& a = armed();
   ++a.syncCount;
   if (a.watcher) a.watcher(Event::kSync, handle);
-  if (a.syncAt != 0 && a.syncCount == a.syncAt) {
+  if ((a.syncAt != 0 && a.syncCount == a.syncAt) || (a.mode == Mode::kGone && a.count >= a.at)) {
     raiseSystemError(SystemErrorKind::kDeviceError, "sincronizzazione " + std::to_string(a.syncCount));
   }
 }

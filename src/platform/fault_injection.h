@@ -22,6 +22,8 @@ namespace vt::platform::fault {
 enum class Mode {
   kNone,        // every write goes through
   kFail,        // write n fails with an I/O error before touching the file
+  kGone,        // write n and every write and flush after it fail so (a
+                // device or network drive gone)
   kEndProcess,  // the process ends at once right after write n
 };
 

@@ -128,6 +128,10 @@ void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes);
 // write refused part way puts `held` back, so the file is not read first.
 void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes, std::string_view held);
 
+// Cuts the open file to `length` bytes, when it is longer, or raises the
+// system's refusal. Counted by the fault seam as a write.
+void truncateFile(std::int16_t handle, std::uint64_t length);
+
 // The current length of the open file.
 std::uint64_t openFileLength(std::int16_t handle);
 

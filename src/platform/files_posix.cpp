@@ -373,6 +373,13 @@ void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view byt
   writeWhole(handle, descriptorOf(handle), offset, bytes, held, offset + bytes.size());
 }
 
+void truncateFile(std::int16_t handle, std::uint64_t length) {
+  const fault::WritePoint writePoint(handle);
+  if (openFileLength(handle) > length && ::ftruncate(descriptorOf(handle), static_cast<off_t>(length)) != 0) {
+    raiseSystemError(kindOf(errno), subjectOf(handle));
+  }
+}
+
 std::uint64_t openFileLength(std::int16_t handle) {
   struct stat st {};
   if (::fstat(descriptorOf(handle), &st) != 0) raiseSystemError(kindOf(errno), subjectOf(handle));

@@ -275,6 +275,16 @@ void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view byt
   }
 }
 
+void truncateFile(std::int16_t handle, std::uint64_t length) {
+  const fault::WritePoint writePoint(handle);
+  if (openFileLength(handle) <= length) return;
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
+  if (!SetFileInformationByHandle(handleOf(handle), FileEndOfFileInfo, &end, sizeof end)) {
+    raiseLastError(subjectOf(handle));
+  }
+}
+
 std::uint64_t openFileLength(std::int16_t handle) {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(handleOf(handle), &size)) raiseLastError(subjectOf(handle));

@@ -1,12 +1,16 @@
 #include "records/records.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/state.h"
 #include "core/trail.h"
 #include "platform/files.h"
+#include "platform/system_error.h"
 #include "records/files.h"
 #include "util/text.h"
 
@@ -19,6 +23,37 @@ std::uint64_t readCount = 0;
 std::vector<bool>& writtenFiles() {
   static std::vector<bool> written(kMaxFileNumber + 1, false);
   return written;
+}
+
+// One record write kept by the open RecordJournal: where it went, and what
+// the file held there (fewer bytes, or none, past its old end).
+struct KeptWrite {
+  int number;
+  std::int16_t handle;
+  std::uint64_t offset;
+  std::size_t length;
+  std::uint64_t oldLength;
+  std::string before;
+};
+struct Journal {
+  bool open = false;
+  std::vector<KeptWrite> kept;
+};
+Journal& journal() {
+  static Journal j;
+  return j;
+}
+
+// What the open journal must know of a write about to be made: what the
+// file holds where it goes. Refusals go to the caller's trap.
+std::optional<KeptWrite> beforeWrite(int n, std::int16_t handle, std::uint64_t offset, std::size_t length) {
+  if (!journal().open) return std::nullopt;
+  KeptWrite kept{n, handle, offset, length, systemCall([&] { return platform::openFileLength(handle); }), {}};
+  if (kept.oldLength > offset) {
+    kept.before.resize(static_cast<std::size_t>(std::min<std::uint64_t>(length, kept.oldLength - offset)));
+    systemCall([&] { return platform::readAt(handle, offset, kept.before.data(), kept.before.size()); });
+  }
+  return kept;
 }
 
 // Record numbers above this would put the record past any offset a file of
@@ -145,8 +180,10 @@ void SCRIVIREC(double number, double record, const std::string& text) {
     const std::string& buffer = s.BUFFERREC[n];
     const std::uint64_t offset = recordOffset(record, buffer.size());
     const std::int16_t handle = openHandle(n);
+    std::optional<KeptWrite> kept = beforeWrite(n, handle, offset, buffer.size());
     systemCall([&] { platform::writeAt(handle, offset, buffer); });
     writtenFiles()[static_cast<std::size_t>(n)] = true;
+    if (kept) journal().kept.push_back(std::move(*kept));
   });
 }
 
@@ -162,10 +199,46 @@ void rewriteRecord(double number, double record, std::string_view text, std::str
     }
     const std::uint64_t offset = recordOffset(record, text.size());
     const std::int16_t handle = openHandle(n);
+    std::optional<KeptWrite> kept = beforeWrite(n, handle, offset, text.size());
     systemCall([&] { platform::writeOverAt(handle, offset, text, held); });
     writtenFiles()[static_cast<std::size_t>(n)] = true;
+    if (kept) journal().kept.push_back(std::move(*kept));
   });
 }
+
+RecordJournal::RecordJournal() {
+  if (journal().open) throw std::logic_error("a record journal is already open");
+  journal().open = true;
+}
+
+RecordJournal::~RecordJournal() { journal() = {}; }
+
+bool RecordJournal::undo() {
+  std::vector<KeptWrite> kept = std::move(journal().kept);
+  journal().kept.clear();
+  bool whole = true;
+  std::vector<std::int16_t> touched;
+  for (auto w = kept.rbegin(); w != kept.rend(); ++w) {
+    try {
+      if (S().NUMEROFILE[w->number] != w->handle) raiseSystemError(platform::SystemErrorKind::kBadHandle, {});
+      if (!w->before.empty()) platform::writeAt(w->handle, w->offset, w->before);
+      if (w->oldLength < w->offset + w->length) platform::truncateFile(w->handle, w->oldLength);
+      if (std::find(touched.begin(), touched.end(), w->handle) == touched.end()) touched.push_back(w->handle);
+    } catch (const platform::SystemError&) {
+      whole = false;
+    }
+  }
+  for (std::int16_t handle : touched) {
+    try {
+      platform::syncFile(handle);
+    } catch (const platform::SystemError&) {
+      whole = false;
+    }
+  }
+  return whole;
+}
+
+void RecordJournal::keep() { journal().kept.clear(); }
 
 void flushWrittenRecords() {
   std::vector<bool>& written = writtenFiles();

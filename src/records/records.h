@@ -59,6 +59,29 @@ void SCRIVIREC(double number, double record, const std::string& text = {});
 // first.
 void rewriteRecord(double number, double record, std::string_view text, std::string_view held);
 
+// The records written while it is open, each with what its place held
+// before, so that a sequence of writes can be taken back: a copy opens one
+// before its first write and, when a later write or flush is refused, undoes
+// what it wrote before the failure ends the program. Every write through
+// SCRIVIREC and rewriteRecord is kept once it has succeeded (what it
+// replaced is read first). One journal is open at a time.
+class RecordJournal {
+ public:
+  RecordJournal();
+  ~RecordJournal();
+  RecordJournal(const RecordJournal&) = delete;
+  RecordJournal& operator=(const RecordJournal&) = delete;
+
+  // Puts back every record kept, the last first: the bytes its place held,
+  // and a file that the writes made longer cut to its old length; then puts
+  // those files on disk. True when all of it was done; false when the system
+  // refused any part (the rest is still tried). Raises nothing. Forgets
+  // what it kept.
+  bool undo();
+  // The writes are whole: forgets them.
+  void keep();
+};
+
 // Puts on disk every record written with SCRIVIREC since the last call, on
 // the files still open, and waits until the device has them. A copy calls it
 // before it releases the task semaphore (or reports the copy done), so that

@@ -27,6 +27,9 @@ constexpr double kKeyChangeArchive = kUserEmployeeFile;
 
 constexpr const char* kCrLf = "\r\n";
 constexpr const char* kCopyTitle = "Copia dipendente da archivi standard";
+// The trap's line when a copy cut short by a failure could not be undone.
+constexpr const char* kNotUndone =
+    "COPIA NON ANNULLATA: CONTROLLARE L'INDICE CON \"vtmerv-check verifica\" E, SE DANNEGGIATO, \"vtmerv-check ripara\"";
 
 // Puts `record` into the record buffer of file `number`, cut or padded with
 // blanks to its record length.
@@ -66,6 +69,17 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
         // Taken only to write. An operator who gives up waiting for it leaves
         // the line where it is, with nothing of it written.
         SemaphoreHold semaphore;
+        // A failure after the first write takes back what the copy wrote, while
+        // it still holds the semaphore, and lets the semaphore go before the
+        // trap shows the failure: the other programs find the files as they
+        // were, or, when even that was refused, the operator is told to check
+        // the index.
+        RecordJournal written;
+        UndoBeforeTrap undo([&] {
+          const bool undone = written.undo();
+          semaphore.release();
+          return undone ? std::string() : std::string(kNotUndone);
+        });
 
         // A standard record that cannot be read whole is never copied.
         if (!isStandardFile(standardFile) || standardRecord < 1 || LEGGIREC(standardFile, standardRecord) == 1) {
@@ -137,6 +151,8 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
         // on disk by then. A flush the device refuses goes to the trap, which
         // shows it and ends the program: the copy is never reported done.
         flushWrittenRecords();
+        undo.done();
+        written.keep();
         endCopy(semaphore);
         window.removeChosenLine(index);
         window.addUserLine(code + " " + line);

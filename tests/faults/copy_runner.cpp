@@ -55,10 +55,16 @@ int main(int argc, char** argv) {
   const std::string line = employee ? std::string(35, ' ') + " 00001" : kind == "free" ? "002" : "001";
   Filesta2 window;
   window.addChosenLine(line);
-  platform::fault::arm(mode == "fail"  ? platform::fault::Mode::kFail
-                       : mode == "end" ? platform::fault::Mode::kEndProcess
-                                       : platform::fault::Mode::kNone,
-                       std::strtoull(argv[3], nullptr, 10));
+  const std::uint64_t n = std::strtoull(argv[3], nullptr, 10);
+  if (mode == "flush") {
+    platform::fault::armSyncFailure(n);
+  } else {
+    platform::fault::arm(mode == "fail"  ? platform::fault::Mode::kFail
+                         : mode == "gone" ? platform::fault::Mode::kGone
+                         : mode == "end"  ? platform::fault::Mode::kEndProcess
+                                          : platform::fault::Mode::kNone,
+                         n);
+  }
   const int result = employee ? SCRIVI2(window, line, 0) : window.SCRIVI(line, 0);
   report(dialogs, result == Filesta2::kCopied ? "copied" : "refused");
 }

@@ -39,11 +39,13 @@ void openSample(testing::TempFolder& folder) {
 
 // Every write and flush of one copy under a new code, by file number, as
 // "w7 w97 s7 ..." (repeats in a row once), "!" marking one made without the
-// semaphore. The n-th flush is refused (0: none); a refusal is shown and
-// ends the program, and the copy is not reported done.
+// semaphore. The n-th flush is refused (0: none): the copy takes back what it
+// wrote, the last first, and puts that on disk, still under the semaphore;
+// then the refusal is shown and ends the program, and the copy is not
+// reported done.
 TEST(EmployeeCopy, TheIndexAndCompanionAreOnDiskBeforeTheEmployeeRecord_AllBeforeTheSemaphoreIsFree) {
   const std::pair<std::uint64_t, const char*> cases[] = {
-      {0, " w7 w97 s7 s97 w2 s2"}, {1, " w7 w97 s7"}, {3, " w7 w97 s7 s97 w2 s2"}};
+      {0, " w7 w97 s7 s97 w2 s2"}, {1, " w7 w97 s7 w97 w7 s97 s7"}, {3, " w7 w97 s7 s97 w2 s2 w2 w97 w7 s2 s97 s7"}};
   for (const auto& [refused, expected] : cases) {
     testing::TempFolder folder;
     testing::ScriptedDialogs dialogs;
