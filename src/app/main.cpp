@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/qt_italian.h"
 #include "core/failure.h"
+#include "core/program_end.h"
 #include "core/trail.h"
 #include "platform/files.h"
 #include "startup/main_program.h"
@@ -24,8 +25,9 @@
 namespace {
 
 // Every window's handlers run their statements under the trap; should a
-// run-time failure still leave a handler, it reaches the trap here instead of
-// the event loop, which cannot carry it.
+// failure still leave a handler, it reaches the trap here instead of the
+// event loop, which cannot carry it: a run-time failure of the suite as it
+// is, any other exception as a failure the program did not expect.
 class Application : public QApplication {
  public:
   using QApplication::QApplication;
@@ -35,8 +37,12 @@ class Application : public QApplication {
       return QApplication::notify(receiver, event);
     } catch (const vt::RuntimeFailure& failure) {
       vt::GESTIONEERRORE(failure);
-      return true;
+    } catch (const std::exception& unexpected) {
+      vt::trapUnexpected(&unexpected);
+    } catch (...) {
+      vt::trapUnexpected(nullptr);
     }
+    return true;
   }
 };
 
@@ -61,5 +67,14 @@ int main(int argc, char** argv) {
   dialogs.registerView("LISTA", vt::qt::makeLookupListView);
   vt::setDialogs(&dialogs);
 
-  vt::MAIN();
+  try {
+    vt::MAIN();
+  } catch (const vt::RuntimeFailure& failure) {
+    vt::GESTIONEERRORE(failure);
+  } catch (const std::exception& unexpected) {
+    vt::trapUnexpected(&unexpected);
+  } catch (...) {
+    vt::trapUnexpected(nullptr);
+  }
+  return static_cast<int>(vt::ExitStatus::kFailure);  // MAIN ends the process itself
 }

@@ -34,6 +34,8 @@ constexpr std::string_view kFreeStatus = "99";
 constexpr unsigned char kFirstUnindexable = 252;
 // How many records pass between two progress reports.
 constexpr double kProgressStep = 1000;
+// The archive is read this many bytes at a time, at least (whole records).
+constexpr std::size_t kArchiveChunk = 1 << 18;
 // The names a repair tries for a new file beside the index, at most.
 constexpr int kNameTries = 100;
 // The bytes copied at a time into the backup.
@@ -163,10 +165,19 @@ FileOf resolve(double number) {
 
 bool present(const FileOf& file) { return platform::pathKind(file.path) == platform::PathKind::kFile; }
 
+// The file of `number`, which must be a file: anything else at its name is
+// named for what it is, at the path the system knows it by.
 FileOf existing(double number) {
   FileOf file = resolve(number);
-  if (!present(file)) throw CannotRun("file " + decimalText(number) + " mancante: " + file.path);
-  return file;
+  const std::string where = ": " + platform::nativePath(file.path);
+  switch (platform::pathKind(file.path)) {
+    case platform::PathKind::kFile: return file;
+    case platform::PathKind::kMissing: throw CannotRun("file " + decimalText(number) + " mancante" + where);
+    case platform::PathKind::kDirectory:
+      throw CannotRun("file " + decimalText(number) + ": al suo posto c'\xE8 una cartella" + where);
+    case platform::PathKind::kOther: break;
+  }
+  throw CannotRun("file " + decimalText(number) + ": al suo posto c'\xE8 una pipe o un dispositivo, non un file" + where);
 }
 
 // Opens `file` for reading only under its number, as FAIOPEN would open it.
@@ -239,6 +250,7 @@ struct Archive {
   bool partial = false;
   std::vector<std::string> codes;  // codes[r - 1]: the code of record r
   std::vector<char> inUse;         // inUse[r - 1]: record r is not a free slot
+  std::vector<char> torn;          // torn[r - 1]: record r, in use, holds a NUL byte
 };
 
 Archive readArchive(const FileOf& file, std::size_t keyLength, const Progress& progress) {
@@ -256,14 +268,24 @@ Archive readArchive(const FileOf& file, std::size_t keyLength, const Progress& p
   const auto count = static_cast<std::size_t>(archive.records);
   archive.codes.reserve(count);
   archive.inUse.reserve(count);
-  std::string head(kStatusLength + keyLength, ' ');
-  for (std::size_t r = 0; r < count; ++r) {
-    if (progress && r % static_cast<std::size_t>(kProgressStep) == 0) {
-      progress("lettura", static_cast<double>(r), archive.records);
+  archive.torn.reserve(count);
+  // Whole records, many at a time: a record of the suite is text, and a NUL
+  // byte in one in use is a write that stopped while the archive grew.
+  const std::size_t perChunk = std::max<std::size_t>(1, kArchiveChunk / static_cast<std::size_t>(length));
+  std::string chunk(perChunk * static_cast<std::size_t>(length), ' ');
+  for (std::size_t first = 0; first < count; first += perChunk) {
+    if (progress && first / static_cast<std::size_t>(kProgressStep) != (first + perChunk) / static_cast<std::size_t>(kProgressStep)) {
+      progress("lettura", static_cast<double>(first), archive.records);
     }
-    systemCall([&] { return platform::readAt(handle, r * length, head.data(), head.size()); });
-    archive.inUse.push_back(std::string_view(head).substr(0, kStatusLength) != kFreeStatus);
-    archive.codes.push_back(head.substr(kStatusLength));
+    const std::size_t records = std::min(perChunk, count - first);
+    systemCall([&] { return platform::readAt(handle, first * length, chunk.data(), records * length); });
+    for (std::size_t i = 0; i < records; ++i) {
+      const std::string_view record(chunk.data() + i * length, static_cast<std::size_t>(length));
+      const bool inUse = record.substr(0, kStatusLength) != kFreeStatus;
+      archive.inUse.push_back(inUse);
+      archive.codes.emplace_back(record.substr(kStatusLength, keyLength));
+      archive.torn.push_back(inUse && record.find('\0') != std::string_view::npos);
+    }
   }
   if (progress) progress("lettura", archive.records, archive.records);
   return archive;
@@ -363,7 +385,12 @@ void compareArchiveSide(Inspection& in) {
     if (!archive.inUse[r]) continue;
     in.report.recordsInUse += 1;
     const double record = static_cast<double>(r + 1);
-    if (!indexable(archive.codes[r])) {
+    if (archive.torn[r]) {
+      add(in.report, {Kind::kTornRecord, true, {}, 0, 0, {record},
+                      "il record " + decimalText(record) +
+                          " contiene byte NUL: \xE8 stato scritto a met\xE0 (una scrittura interrotta mentre "
+                          "l'archivio cresceva) e va ripreso da una copia di sicurezza o liberato"});
+    } else if (!indexable(archive.codes[r])) {
       add(in.report, {Kind::kUnindexableCode, true, archive.codes[r], 0, 0, {record},
                       "il record " + decimalText(record) + " porta un codice che l'indice non pu\xF2 contenere: \"" +
                           archive.codes[r] + "\""});
@@ -688,7 +715,9 @@ RepairResult repair(const Files& files, const Progress& progress) {
     }
     if (!in.report.damaged() && in.walk.unreached.empty()) return result;
     for (const Finding& f : in.report.findings) {
-      if (f.kind == Kind::kDuplicateCode || f.kind == Kind::kUnindexableCode) result.refused = true;
+      if (f.kind == Kind::kDuplicateCode || f.kind == Kind::kUnindexableCode || f.kind == Kind::kTornRecord) {
+        result.refused = true;
+      }
     }
     if (result.refused) return result;
 

@@ -60,6 +60,7 @@ enum class Kind {
   kMissingFromIndex,  // a record in use whose code is not in the index
   kDuplicateCode,     // two or more records in use carry the same code
   kUnindexableCode,   // a record in use whose code the index cannot hold (blank, or a byte of 252 or more)
+  kTornRecord,        // a record in use that holds NUL bytes: a write cut short while the archive grew
   kNoCompanion,       // warning: records in use with no record in the companion file
   kPartialRecord,     // warning: the archive ends with an incomplete record
   kUnreachedNode,     // warning: an index node that no path from the root reaches (its node in indexNode)
@@ -132,8 +133,9 @@ void findInstallation(const std::string& archivesFolder = {});
 Report verify(const Files& files = {}, const Progress& progress = {});
 
 // Repairs the index when verify finds damage or nodes no path reaches:
-// refuses, writing nothing, when two records in use carry one code or a code
-// cannot be indexed. Otherwise copies the index to
+// refuses, writing nothing, when two records in use carry one code, a code
+// cannot be indexed, or a record in use is torn (the archive must be mended
+// first). Otherwise copies the index to
 // "<name>.<yyyymmdd-hhmmss>.bak" beside it, builds the new index in the
 // temporary file "<name>.<yyyymmdd-hhmmss>.tmp" beside it (initialise, then
 // insert every code in use in ascending order), checks it, flushes it to the

@@ -32,7 +32,7 @@ constexpr const char* kUsage =
     "  verifica   (predefinito) legge indice e archivio e ne elenca i danni; non scrive nulla\n"
     "  ripara     copia l'indice in <nome>.<aaaammgg-hhmmss>.bak e lo ricostruisce\n"
     "             dai codici dell'archivio; rifiuta se due record in uso hanno lo stesso\n"
-    "             codice o un codice non indicizzabile\n"
+    "             codice o un codice non indicizzabile, o se un record in uso \xE8 scritto a met\xE0\n"
     "  elenco     i codici dell'indice e i loro numeri di record, in ordine di chiave\n"
     "\n"
     "  --indice N --archivio M   un altro indice e il suo archivio (file della tabella WKBASE.DAT)\n"
@@ -151,7 +151,7 @@ void printRepair(const RepairResult& result, const Files& files, std::ostream& o
   for (const std::string& leftover : result.removed) out << "rimosso " << forConsole(leftover) << '\n';
   if (result.refused) {
     out << forConsole("Riparazione rifiutata: nessun file \xE8 stato modificato. Correggere prima l'archivio " +
-                      decimalText(files.archive) + " (codici doppi o non indicizzabili, elencati sopra).\n");
+                      decimalText(files.archive) + " (codici doppi o non indicizzabili, record scritti a met\xE0: elencati sopra).\n");
     return;
   }
   if (!result.replaced) {
@@ -245,6 +245,11 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   } catch (const CannotRun& problem) {
     endProgress();
     err << "vtmerv-check: " << forConsole(problem.what()) << '\n';
+    return kExitCannotRun;
+  } catch (const std::exception& unexpected) {
+    // A fault of this program, not of the files: said as such, exit 2.
+    endProgress();
+    err << "vtmerv-check: errore interno: " << forConsole(unexpected.what()) << '\n';
     return kExitCannotRun;
   }
 }

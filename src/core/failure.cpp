@@ -7,7 +7,9 @@ namespace vt {
 std::string standardDescription(std::int16_t code) {
   switch (code) {
     case err::kInvalidCall: return "Chiamata di routine o argomento non validi";
+    case err::kOutOfMemory: return "Memoria esaurita";
     case err::kOverflow: return "Overflow";
+    case err::kInternalError: return "Errore interno";
     case err::kSubscriptOutOfRange: return "Indice non incluso nell'intervallo";
     case err::kBadFileNumber: return "Nome o numero di file non valido";
     case err::kFileNotFound: return "Impossibile trovare il file";

@@ -15,6 +15,8 @@ namespace vt {
 // the file and window operations and are only shown.
 namespace err {
 inline constexpr std::int16_t kInvalidCall = 5;
+inline constexpr std::int16_t kOutOfMemory = 7;
+inline constexpr std::int16_t kInternalError = 51;
 inline constexpr std::int16_t kOverflow = 6;
 inline constexpr std::int16_t kSubscriptOutOfRange = 9;
 inline constexpr std::int16_t kBadFileNumber = 52;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <string>
 
 #include "core/dialogs.h"
@@ -109,6 +110,15 @@ void REGISTRAPROC(TrailNameBuilder build, const char* procedure, double number, 
   if (sameAsMostRecent(s, name)) return;
   advance(s);
   s.ULTIMEPROC.setPending(s.POSPROC, name);
+}
+
+void trapUnexpected(const std::exception* unexpected) {
+  const bool memory = dynamic_cast<const std::bad_alloc*>(unexpected) != nullptr;
+  const std::int16_t code = memory ? err::kOutOfMemory : err::kInternalError;
+  std::string description = standardDescription(code);
+  if (unexpected != nullptr && !memory) description += std::string(": ") + unexpected->what();
+  GESTIONEERRORE(RuntimeFailure(code, description));
+  endProgram(EndReason::kAtOnce, ExitStatus::kFailure);  // the trap ends it already
 }
 
 TrapOutcome GESTIONEERRORE(const RuntimeFailure& failure) {

@@ -16,6 +16,7 @@
 // once; retry then runs the body again and skip leaves the procedure.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -73,6 +74,13 @@ enum class TrapOutcome { kRetry, kSkip };
 // the failed statement, or end the program; any other failure is shown with
 // the trail and ends the program at once. Returns only retry or skip.
 TrapOutcome GESTIONEERRORE(const RuntimeFailure& failure);
+
+// A failure the program did not expect: an exception that is no run-time
+// failure of the suite (`unexpected` the exception, or null for one that is
+// not even a std::exception) reaches the trap as run-time failure 51 "Errore
+// interno" (7 "Memoria esaurita" when memory ran out), with what the
+// exception says, and the program ends with the trap's status.
+[[noreturn]] void trapUnexpected(const std::exception* unexpected);
 
 // Runs `statement` under the trap: on a failure, retries it or skips it as
 // the trap decides (the trap ends the program otherwise).

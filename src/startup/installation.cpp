@@ -51,8 +51,10 @@ std::optional<std::string> firstLineOf(const std::string& file) {
   return line;
 }
 
-bool namesSomething(const std::string& path) {
-  return !path.empty() && platform::pathKind(path) != platform::PathKind::kMissing;
+// Whether a registry value names an existing folder: a value naming a file,
+// or nothing, leaves the installation to the path files.
+bool namesAFolder(const std::string& path) {
+  return !path.empty() && platform::pathKind(path) == platform::PathKind::kDirectory;
 }
 
 // The directory named by a path file: its first line, blanks trimmed. A
@@ -90,7 +92,7 @@ void pathsFromRegistry() {
     programs = LEGGIREGISTRO(platform::kCurrentUser, kSuiteRegistryKey, kProgramsValueName);
     archives = LEGGIREGISTRO(platform::kCurrentUser, kSuiteRegistryKey, kArchivesValueName);
   });
-  if (!namesSomething(archives) || !namesSomething(programs)) return;
+  if (!namesAFolder(archives) || !namesAFolder(programs)) return;
   S().PERARK = archives;
   S().PERPRO = programs;
   guarded([] { readTaskNumber(); });

@@ -211,6 +211,12 @@ TEST(Check, EveryCommandsExitStatusThroughTheProgram) {
        Kind::kDuplicateCode, {1, 4}},
       {"blank code", code("          "), {{"verifica", 1}, {"ripara", 1}}, Kind::kUnindexableCode, {4}},
       {"code with a byte of 252", code("003001000\xFC"), {{"verifica", 1}, {"ripara", 1}}, Kind::kUnindexableCode, {4}},
+      {"NUL bytes inside a record in use",
+       [](const Installation& i) { i.patch(i.employees(), 3 * kEmployee + 700, std::string(64, '\0')); },
+       {{"verifica", 1}, {"ripara", 1}}, Kind::kTornRecord, {4}},
+      {"a record of zeros after the last, as a crash leaves a file that grew",
+       [](const Installation& i) { i.patch(i.employees(), 5 * kEmployee, std::string(kEmployee, '\0')); },
+       {{"verifica", 1}, {"ripara", 1}}, Kind::kTornRecord, {6}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -235,7 +241,13 @@ TEST(Check, ExitTwoWithAMessageWhenItCannotRun) {
   std::string err;
   fs::remove(install.employees());
   EXPECT_EQ(install.run({"verifica"}, &err), kExitCannotRun);
-  EXPECT_NE(err.find("file 2 mancante"), std::string::npos) << err;
+  EXPECT_NE(err.find("file 2 mancante: " + install.employees().string()), std::string::npos) << err;
+#ifndef _WIN32  // a pipe where the archive should be is named for what it is
+  ASSERT_EQ(::mkfifo(install.employees().c_str(), 0644), 0);
+  EXPECT_EQ(install.run({"verifica"}, &err), kExitCannotRun);
+  EXPECT_NE(err.find("una pipe o un dispositivo, non un file: " + install.employees().string()), std::string::npos) << err;
+  fs::remove(install.employees());
+#endif
 
   setVariable("TESSARO_DRIVES", (install.archives() / "nessuna").string());
   setVariable("XDG_CONFIG_HOME", (install.archives() / "nessuna").string());

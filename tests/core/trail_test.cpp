@@ -7,6 +7,8 @@
 #endif
 
 #include <functional>
+#include <new>
+#include <stdexcept>
 
 #include "core/state.h"
 #include "core/trail.h"
@@ -35,6 +37,29 @@ TEST_F(Trail, TheTrapShowsTheFailureAndTheLastTenNamesOldestFirst_ThenEnds) {
   EXPECT_EQ(dialogs.boxes()[1].text, "CHIUDERE TUTTE LE APPLICAZIONI DELLA TASK\r\nLANCIARE RIPRISTINO TASK");
   EXPECT_TRUE(dialogs.boxes()[1].title == "Tessaro" && dialogs.boxes()[1].icon == Icon::kInformation);
   EXPECT_EQ(dialogs.boxes()[2].text, "Errore -5 negativo\r\nMAIN\r\nP1\r\nP2\r\nP3\r\nP4\r\nP5\r\nP6\r\nP7\r\nP8\r\nP9\r\n");
+}
+
+// An exception that is no run-time failure of the suite is shown by the trap
+// as one, with a code, what it says and the trail, and ends the program.
+TEST_F(Trail, AnUnexpectedExceptionReachesTheTrapAsAFailureWithACode) {
+  REGISTRAPROC("SCRIVI2");
+  const std::logic_error logic("indice fuori posto");
+  const std::bad_alloc memory;
+  const std::pair<const std::exception*, std::string> cases[] = {
+      {&logic, "Errore 51 Errore interno: indice fuori posto\r\n"},
+      {&memory, "Errore 7 Memoria esaurita\r\n"},
+      {nullptr, "Errore 51 Errore interno\r\n"}};
+  for (const auto& [unexpected, text] : cases) {
+    const std::size_t shown = dialogs.boxes().size();
+    try {
+      trapUnexpected(unexpected);
+    } catch (const ProgramEnded& end) {
+      EXPECT_EQ(end.status, ExitStatus::kFailure);
+    }
+    ASSERT_EQ(dialogs.boxes().size(), shown + 2);
+    EXPECT_EQ(dialogs.boxes()[shown].text.rfind(text, 0), 0u) << dialogs.boxes()[shown].text;
+    EXPECT_NE(dialogs.boxes()[shown].text.find("SCRIVI2"), std::string::npos);
+  }
 }
 
 TEST_F(Trail, APrinterFailureOffersRetry_ThenSkip_ThenEnd) {
@@ -76,7 +101,7 @@ TEST_F(Trail, EachSystemRefusalIsShownWithItsCode) {
 TEST_F(Trail, TheProcessEndsWithTheStatusOfItsEnd) {
   setEndHook(nullptr);  // the program's own hook, which ends the process
   const std::pair<std::function<void()>, int> ends[] = {
-      {[] { guarded([] { raiseFailure(err::kDiskFull); }); }, 1},
+      {[] { guarded([] { raiseFailure(err::kDiskFull); }); }, 1}, {[] { trapUnexpected(nullptr); }, 1},
       {[] { endProgram(EndReason::kAtOnce, ExitStatus::kConfiguration); }, 3},
       {[] { endProgram(EndReason::kNormal, ExitStatus::kArchiveNotFound); }, 4}, {[] { endRun(); }, 0}};
   for (const auto& [end, expected] : ends) {

@@ -175,6 +175,9 @@ const Row kRows[] = {
      }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}, {}, -1, -1, "", ExitStatus::kOperatorEnd, "7"},
     {"a registry path that names nothing leaves both paths to the path files",
      [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\NONCE"); }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}},
+    {"a registry path that names a file leaves both paths to the path files",
+     [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\TARNIX\\TARNIX.INI"); }, 1, {"4"}, {}, {}, {}, {}, {},
+     {"Scelta", "FILESTAN"}},
     {"a blank path file ends the run at once",
      [](testing::TempFolder& f) {
        f.clearRegistry();
