@@ -35,12 +35,8 @@ class Application : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override {
     try {
       return QApplication::notify(receiver, event);
-    } catch (const vt::RuntimeFailure& failure) {
-      vt::GESTIONEERRORE(failure);
-    } catch (const std::exception& unexpected) {
-      vt::trapUnexpected(&unexpected);
     } catch (...) {
-      vt::trapUnexpected(nullptr);
+      vt::trapCaughtException();
     }
     return true;
   }
@@ -69,12 +65,8 @@ int main(int argc, char** argv) {
 
   try {
     vt::MAIN();
-  } catch (const vt::RuntimeFailure& failure) {
-    vt::GESTIONEERRORE(failure);
-  } catch (const std::exception& unexpected) {
-    vt::trapUnexpected(&unexpected);
   } catch (...) {
-    vt::trapUnexpected(nullptr);
+    vt::trapCaughtException();
   }
   return static_cast<int>(vt::ExitStatus::kFailure);  // MAIN ends the process itself
 }

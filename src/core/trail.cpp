@@ -121,6 +121,18 @@ void trapUnexpected(const std::exception* unexpected) {
   endProgram(EndReason::kAtOnce, ExitStatus::kFailure);  // the trap ends it already
 }
 
+void trapCaughtException() {
+  try {
+    throw;
+  } catch (const RuntimeFailure& failure) {
+    GESTIONEERRORE(failure);
+  } catch (const std::exception& unexpected) {
+    trapUnexpected(&unexpected);
+  } catch (...) {
+    trapUnexpected(nullptr);
+  }
+}
+
 TrapOutcome GESTIONEERRORE(const RuntimeFailure& failure) {
   Dialogs& d = dialogs();
   if (failure.code() == err::kPrinter) {

@@ -82,6 +82,11 @@ TrapOutcome GESTIONEERRORE(const RuntimeFailure& failure);
 // exception says, and the program ends with the trap's status.
 [[noreturn]] void trapUnexpected(const std::exception* unexpected);
 
+// For a catch-all handler: the exception being handled reaches the trap, a
+// run-time failure as it is (returns only when the trap lets a printer
+// failure be skipped or retried), any other through trapUnexpected.
+void trapCaughtException();
+
 // Runs `statement` under the trap: on a failure, retries it or skips it as
 // the trap decides (the trap ends the program otherwise).
 template <class Statement>
