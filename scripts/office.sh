@@ -70,7 +70,7 @@ openbox >/dev/null 2>&1 &
 wm_pid=$!
 window_manager=openbox
 
-hold() {
+hold_semaphore() {
   "$build/tests/vt_other_program" hold 'C:\PWELKIN\ARCHIVI\WKSEMA.DAT' "$1" >"$work/holder.out" &
   helper_pid=$!
   for _ in $(seq 100); do
@@ -113,7 +113,7 @@ echo "office: a copy given up in the wait box writes nothing"
 
 # --- 4. vtmerv-check ----------------------------------------------------------
 
-hold 4
+hold_semaphore 4
 status=0
 "$build/src/check/vtmerv-check" verifica --attesa 1 >"$work/out" 2>"$work/err" || status=$?
 [ "$status" = 2 ] || fail "vtmerv-check --attesa 1 ended with $status, not 2"

@@ -113,13 +113,11 @@ walk_employee_copy() {
   keys Escape
 
   # The key change dialog: company 1, sub-company 1, employee 3, each with
-  # Enter; the last Enter runs the check (walk_hook, when defined, runs just
-  # before it: windows.sh holds the task semaphore there).
+  # Enter; the last Enter runs the check.
   keychange="$(wait_window "Variazione Chiave - Codice Nuovo")"
   focus "$keychange"
   keys 1 Return 1 Return 3
   shoot "$keychange" keychange
-  if declare -F walk_hook >/dev/null; then walk_hook; fi
   keys Return
 
   confirm="$(wait_window "CODICE 0010010003 OK")"
@@ -187,9 +185,9 @@ leave_copy_window() {
 }
 
 # --- Waiting for the task semaphore ---------------------------------------------
-# The sourcing script defines hold SECONDS: another program of the suite takes
-# "WKSEMA.DAT" of the installation and keeps it that long from when hold
-# returns; helper_pid is that program.
+# The sourcing script defines hold_semaphore SECONDS: another program of the
+# suite takes "WKSEMA.DAT" of the installation and keeps it that long from
+# when hold_semaphore returns; helper_pid is that program.
 
 # Prints the id of the wait box, which comes about a second after the wait
 # began: a box titled "VTMERV".
@@ -235,7 +233,7 @@ walk_employee_copy_while_held() {
   question="$(wait_window Tessaro)"
   focus "$question"
   if [ "$give_up" = copy ]; then
-    hold 10
+    hold_semaphore 10
     keys shift+Tab space  # Yes (No is the default button)
     box="$(wait_box)"
     focus "$box"
@@ -252,7 +250,7 @@ walk_employee_copy_while_held() {
   focus "$keychange"
   keys 1 Return 1 Return 3
 
-  hold 10
+  hold_semaphore 10
   keys Return
   box="$(wait_box)"
   repainted_after_cover "$keychange" "$box"
@@ -266,7 +264,7 @@ walk_employee_copy_while_held() {
   keys Return Return Return
   confirm="$(wait_window "CODICE 0010010003 OK")"
 
-  hold 4
+  hold_semaphore 4
   focus "$confirm"
   keys Return
   box="$(wait_box)"
