@@ -162,7 +162,7 @@ walk_company_copy() {
 }
 
 # choose_in_browser PICTURE KEY...: in the browser, the keys choose the lines
-# to copy; photographed as PICTURE, it is left with "Conferma" (Tab past the
+# to copy; photographed as PICTURE (unless that is ""), it is left with "Conferma" (Tab past the
 # chosen list, the four move buttons and "&Uscita", then the space bar).
 # Prints the id of the copy window that follows.
 choose_in_browser() {
@@ -171,7 +171,7 @@ choose_in_browser() {
   browser="$(wait_window "Archivi Standard")"
   focus "$browser"
   keys "$@"
-  shoot "$browser" "$picture" >&2
+  [ -z "$picture" ] || shoot "$browser" "$picture" >&2
   keys Tab Tab Tab Tab Tab Tab Tab space
   wait_gone "$browser"
   wait_window "Archivi Standard" "$browser"
