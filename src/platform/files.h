@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,15 @@ std::string drivesRoot();
 // without regard to case (the suite's names come from Windows).
 std::string nativePath(std::string_view suitePath);
 
+// A native path as the standard library's file system names it, and back.
+// On Windows the Windows-1252 bytes become UTF-16 through the program's table
+// (platform/cp1252.h: the library would read them in the system's code page,
+// which need not be 1252), and a path too long for the system's ordinary
+// form takes its extended form ("\\?\C:\...", "\\?\UNC\server\..."), which
+// nativeText takes off again. Elsewhere the bytes as they stand.
+std::filesystem::path fileSystemPath(std::string_view native);
+std::string nativeText(const std::filesystem::path& path);
+
 enum class PathKind { kMissing, kFile, kDirectory, kOther };
 PathKind pathKind(std::string_view suitePath);
 
@@ -50,7 +60,10 @@ void replaceFile(std::string_view suitePath, std::string_view content);
 
 // Renames the file `from` over `to` in one step (another process sees the
 // old file or the new one, never neither) and makes the rename durable.
-// Both must lie in the same folder. Refusals are the system's.
+// Both must lie in the same folder. Refusals are the system's; a `to` that
+// another program holds open so that it cannot be replaced (on Windows, a
+// file opened without delete sharing, as the suite opens its archives) is a
+// sharing violation.
 void renameOver(std::string_view from, std::string_view to);
 
 // --- Configuration files -----------------------------------------------------
@@ -119,6 +132,10 @@ void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view byt
 
 // The current length of the open file.
 std::uint64_t openFileLength(std::int16_t handle);
+
+// Cuts the open file to `length` bytes (or lengthens it with zeros), or
+// raises the system's refusal.
+void setOpenFileLength(std::int16_t handle, std::uint64_t length);
 
 // Writes everything written through the handle to the disk before it
 // returns, or raises the system's refusal.
