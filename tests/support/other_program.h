@@ -5,6 +5,10 @@
 //   hold <file> <s>          opens the file (a suite path) with no sharing, as
 //                            the semaphore is held, prints "held", keeps it s
 //                            seconds, ends: 0 (for scripts/windows.sh)
+//   share <file> <s>         the same, opened as an archive is: reading and
+//                            writing shared, deletion not; at the end prints
+//                            what the handle reads then, in hexadecimal
+//                            (for scripts/windows-check.sh)
 #pragma once
 
 #include <string>
