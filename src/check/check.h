@@ -138,7 +138,8 @@ Report verify(const Files& files = {}, const Progress& progress = {});
 // way and ends with CannotRun. Both new files are created
 // exclusively (a name that exists, a link included, is passed over for
 // "-2", "-3" ...) and given the owner, group, permission bits and access
-// list of the index; a repair that cannot give them refuses with CannotRun.
+// list of the index (platform::makeLike: on Windows they take the folder's
+// instead); a repair that cannot give them refuses with CannotRun.
 // An index that is a link is repaired where the link leads: the new index
 // is built beside that file and renamed over it, and the link stays. Every
 // run first removes the temporary files that repairs cut short left beside

@@ -154,8 +154,9 @@ bool createNewFile(std::int16_t handle, std::string_view suitePath);
 // system has one (none is no fault): a file made to replace or sit beside
 // that one serves the same users. When the owner or group cannot be given
 // (only the administrator may give a file away), the permission bits are
-// given all the same and the refusal raised. On Windows a new file takes
-// the folder's permissions, as the model did: nothing to do.
+// given all the same and the refusal raised. On Windows nothing is copied:
+// a new file takes the permissions its folder gives new files, which need
+// not be the model's (a file rewritten in place keeps its own).
 void makeLike(std::int16_t handle, std::string_view modelSuitePath);
 
 // The path of the file that `suitePath` names, every link on the way
