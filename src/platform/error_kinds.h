@@ -15,6 +15,9 @@
 //     ERROR_SEM_TIMEOUT included: that is how a server that stopped answering
 //     ends a call) is kNetworkLost, and so is its POSIX counterpart (NFS's
 //     ESTALE, CIFS's EHOSTDOWN, ...). A local device error (EIO) is not.
+//   - A share that refuses the user (ERROR_NETWORK_ACCESS_DENIED) stays a
+//     device error, 57, as before: an access refusal (75) is one the task
+//     semaphore waits on, and this one never ends.
 #pragma once
 
 #include <cerrno>
@@ -40,7 +43,6 @@ inline constexpr SystemErrorRow kWindowsErrors[] = {
     {1203, SystemErrorKind::kPathNotFound},      // ERROR_NO_NET_OR_BAD_PATH
     {5, SystemErrorKind::kAccessDenied},         // ERROR_ACCESS_DENIED
     {19, SystemErrorKind::kAccessDenied},        // ERROR_WRITE_PROTECT
-    {65, SystemErrorKind::kAccessDenied},        // ERROR_NETWORK_ACCESS_DENIED
     {32, SystemErrorKind::kSharingViolation},    // ERROR_SHARING_VIOLATION
     {33, SystemErrorKind::kSharingViolation},    // ERROR_LOCK_VIOLATION
     {39, SystemErrorKind::kDiskFull},            // ERROR_HANDLE_DISK_FULL
