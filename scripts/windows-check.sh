@@ -23,7 +23,8 @@
 #   4. the archives folder as a UNC path (\\server\share\..., which Wine
 #      takes from the prefix's dosdevices/unc/ folder);
 #   5. archives deeper than MAX_PATH characters;
-#   6. each program carries the manifest that declares long paths.
+#   6. each program (vtmerv.exe too where the build has it) carries the
+#      manifest that declares long paths.
 #
 #   bash scripts/windows-check.sh BUILD     (a Windows build: build/windows
 #                                            or build/windows-qt)
@@ -70,7 +71,9 @@ wineboot --init >/dev/null 2>&1
 
 # --- 6. The manifest ----------------------------------------------------------
 
-for exe in "$check_exe" "$sample_exe"; do
+# vtmerv.exe too, in a build with Qt.
+for exe in "$check_exe" "$sample_exe" "$build/src/app/vtmerv.exe"; do
+  [ -f "$exe" ] || [ "$exe" != "$build/src/app/vtmerv.exe" ] || continue
   grep -q '>true</longPathAware>' "$exe" || fail "$exe carries no manifest declaring long paths"
 done
 echo "windows-check: the programs declare long paths in their manifest"
