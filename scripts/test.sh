@@ -6,7 +6,8 @@
 # Windows: where scripts/windows-qt.sh has built Qt for Windows, the whole
 # program built, tested and driven under Wine, and its installer
 # (scripts/windows.sh); elsewhere the toolkit-free core cross-built with its
-# tests run under Wine, with a line that says why.
+# tests run under Wine (and scripts/windows-check.sh on its programs), with a
+# line that says why.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -42,6 +43,7 @@ else
   export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   # A test dropped by a Wine server ending as it starts gets a second run.
   ctest --test-dir build/windows --output-on-failure -j "$jobs" --repeat until-pass:2
+  bash scripts/windows-check.sh build/windows
 fi
 # vtmerv-sample writes the same installation, byte for byte, on both systems.
 rm -rf build/sample-linux build/sample-windows

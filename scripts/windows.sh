@@ -4,7 +4,9 @@
 #   1. builds the whole program for Windows in build/windows-qt: vtmerv.exe,
 #      vtmerv-check.exe, vtmerv-sample.exe and every test;
 #   2. runs every test under Wine: the core's GoogleTest executables and the
-#      views' Qt Test executables;
+#      views' Qt Test executables; then scripts/windows-check.sh: paths named
+#      in Windows-1252 under another code page, the console, ripara beside a
+#      program holding the index, a UNC path, long paths;
 #   3. on a virtual display with a window manager, drives vtmerv.exe under
 #      Wine key by key as an operator would (scripts/xdriver.sh): an employee
 #      copied under a new code, a company copied over one in use. The sample
@@ -45,6 +47,7 @@ if [ "${1:-}" != "--on-display" ]; then
   # A Wine server ending as a test starts drops that test ("recvmsg:
   # Connection reset by peer"): such a test gets a second run.
   ctest --test-dir "$build" --output-on-failure -j "$jobs" --repeat until-pass:2
+  bash scripts/windows-check.sh "$build"
   if [ -z "${LINUX_BUILD:-}" ]; then
     build_program "$linux_build"
   else

@@ -469,14 +469,16 @@ bool repairTemporary(std::string_view name, std::string_view index) {
 // The plain files beside `target` named as a repair names its new index,
 // sorted (links and folders of such names are no repair's).
 std::vector<std::string> leftoversBeside(const std::string& target) {
-  const fs::path file(target);
-  const std::string name = file.filename().string();
+  const fs::path file = platform::fileSystemPath(target);
+  const std::string name = platform::nativeText(file.filename());
   std::vector<std::string> found;
   std::error_code error;
   for (fs::directory_iterator it(file.parent_path(), error), end; !error && it != end; it.increment(error)) {
     std::error_code ignored;
     const bool plain = it->symlink_status(ignored).type() == fs::file_type::regular;
-    if (plain && repairTemporary(it->path().filename().string(), name)) found.push_back(it->path().string());
+    if (plain && repairTemporary(platform::nativeText(it->path().filename()), name)) {
+      found.push_back(platform::nativeText(it->path()));
+    }
   }
   std::sort(found.begin(), found.end());
   return found;
@@ -563,7 +565,7 @@ class TemporaryFile {
     if (!kept_) {
       CHIUDIFILE(number_);  // Windows removes no file that is open
       std::error_code ignored;
-      fs::remove(path_, ignored);
+      fs::remove(platform::fileSystemPath(path_), ignored);
     }
   }
   TemporaryFile(const TemporaryFile&) = delete;
@@ -577,6 +579,34 @@ class TemporaryFile {
   bool kept_ = false;
 };
 
+// A file open under a handle of its own for the life of the object.
+struct OpenHandle {
+  OpenHandle(const std::string& path, platform::OpenMode mode)
+      : handle(systemCall([] { return platform::freeHandle(); })) {
+    systemCall([&] { platform::openFile(handle, path, mode); });
+  }
+  ~OpenHandle() { platform::closeHandle(handle); }
+  OpenHandle(const OpenHandle&) = delete;
+  OpenHandle& operator=(const OpenHandle&) = delete;
+  std::int16_t handle;
+};
+
+// Writes everything the file open under `from` holds over the file open
+// under `to`, from its start, cuts `to` to that length and puts it on the
+// disk. Refusals are the system's.
+void copyContent(std::int16_t from, std::int16_t to) {
+  std::string chunk(kCopyChunk, '\0');
+  std::uint64_t at = 0;
+  for (;;) {
+    const std::size_t read = platform::readAt(from, at, chunk.data(), chunk.size());
+    if (read > 0) platform::writeAt(to, at, std::string_view(chunk.data(), read));
+    at += read;
+    if (read < chunk.size()) break;
+  }
+  if (platform::openFileLength(to) != at) platform::setOpenFileLength(to, at);
+  platform::syncFile(to);
+}
+
 // Copies the index file `target`, open under `from`, to a new backup beside
 // it like it (owner, group, permissions), on the disk before it returns.
 std::string backUp(const std::string& target, std::int16_t from, const std::string& stamp) {
@@ -585,19 +615,12 @@ std::string backUp(const std::string& target, std::int16_t from, const std::stri
   try {
     systemCall([&] {
       platform::makeLike(handle, target);
-      std::string chunk(kCopyChunk, '\0');
-      for (std::uint64_t at = 0;;) {
-        const std::size_t read = platform::readAt(from, at, chunk.data(), chunk.size());
-        if (read > 0) platform::writeAt(handle, at, std::string_view(chunk.data(), read));
-        if (read < chunk.size()) break;
-        at += read;
-      }
-      platform::syncFile(handle);
+      copyContent(from, handle);
     });
   } catch (const RuntimeFailure& failure) {
     platform::closeHandle(handle);
     std::error_code ignored;
-    fs::remove(backup, ignored);
+    fs::remove(platform::fileSystemPath(backup), ignored);
     throw CannotRun("copia di sicurezza non riuscita: " + backup + ": " + failure.description());
   }
   platform::closeHandle(handle);
@@ -621,6 +644,15 @@ std::vector<KeyChange> changesBetween(const IndexWalk& before, const std::vector
   return changes;
 }
 
+// Whether the index walked is sound and holds exactly `codes`, in order.
+bool holdsExactly(const IndexWalk& walk, const std::vector<std::pair<std::string, double>>& codes) {
+  bool same = walk.faults.empty() && walk.entries.size() == codes.size();
+  for (std::size_t i = 0; same && i < codes.size(); ++i) {
+    same = walk.entries[i].key == codes[i].first && walk.entries[i].record == codes[i].second;
+  }
+  return same;
+}
+
 // Builds the new index in the new, empty file open under file number `work`
 // from `codes` (ascending) and checks it.
 void buildIndex(double work, const FileOf& index, const std::vector<std::pair<std::string, double>>& codes,
@@ -637,14 +669,47 @@ void buildIndex(double work, const FileOf& index, const std::vector<std::pair<st
     }
   }
   if (progress) progress("ricostruzione", total, total);
-  IndexWalk built = walkIndex(work);
-  bool same = built.faults.empty() && built.entries.size() == codes.size();
-  for (std::size_t i = 0; same && i < codes.size(); ++i) {
-    same = built.entries[i].key == codes[i].first && built.entries[i].record == codes[i].second;
+  if (!holdsExactly(walkIndex(work), codes)) {
+    throw CannotRun("il nuovo indice non supera la verifica; l'indice non \xE8 stato sostituito");
   }
-  if (!same) throw CannotRun("il nuovo indice non supera la verifica; l'indice non \xE8 stato sostituito");
   systemCall([&] { platform::syncFile(S().NUMEROFILE[n]); });
   CHIUDIFILE(work);
+}
+
+// Writes the checked new index `built` into the index file itself, which
+// another program holds open so that the system renames nothing over it
+// (Windows, for a file opened without delete sharing): that program's
+// handle then reads the new index. Under the semaphore, once the backup is
+// on disk. The file is flushed, then walked again through a handle of its
+// own and must hold exactly `codes`. When the rewrite or that check fails,
+// the backup is written back the same way, and the call ends with CannotRun.
+void rewriteInPlace(const std::string& built, const FileOf& index, const std::string& target,
+                    const std::string& backup, const std::vector<std::pair<std::string, double>>& codes) {
+  const OpenHandle into(target, platform::OpenMode::kSharedReadWrite);
+  // Copies `source` over the index: "" or the refusal's description.
+  auto copyFrom = [&](const std::string& source) {
+    try {
+      const OpenHandle from(source, platform::OpenMode::kSharedRead);
+      systemCall([&] { copyContent(from.handle, into.handle); });
+    } catch (const RuntimeFailure& failure) {
+      return failure.description();
+    }
+    return std::string();
+  };
+  std::string problem = copyFrom(built);
+  if (problem.empty()) {
+    openForReading(index);
+    const bool sound = holdsExactly(walkIndex(index.number), codes);
+    CHIUDIFILE(index.number);
+    if (sound) return;
+    problem = "riletto, l'indice non \xE8 quello nuovo";
+  }
+  const std::string restored = copyFrom(backup);
+  throw CannotRun("riscrittura dell'indice " + target + " non riuscita (" + problem + "): " +
+                  (restored.empty() ? "l'indice \xE8 tornato com'era, dalla copia di sicurezza " + backup
+                                    : "anche il ritorno alla copia di sicurezza " + backup + " non \xE8 riuscito (" +
+                                          restored + "): l'indice pu\xF2 essere danneggiato") +
+                  ". Eseguire di nuovo \"ripara\"");
 }
 
 }  // namespace
@@ -711,7 +776,7 @@ RepairResult repair(const Files& files, const Progress& progress) {
     // earlier one left is of no use.
     for (const std::string& leftover : in.leftovers) {
       std::error_code error;
-      if (fs::remove(leftover, error)) result.removed.push_back(leftover);
+      if (fs::remove(platform::fileSystemPath(leftover), error)) result.removed.push_back(leftover);
     }
     if (!in.report.damaged() && in.walk.unreached.empty()) return result;
     for (const Finding& f : in.report.findings) {
@@ -736,17 +801,30 @@ RepairResult repair(const Files& files, const Progress& progress) {
     try {
       systemCall([&] { platform::makeLike(S().NUMEROFILE[n], in.target); });
     } catch (const RuntimeFailure& failure) {
+      // No advice to run it elevated: an elevated prompt on Windows does not
+      // see the user's network drives.
       throw CannotRun("il nuovo indice non pu\xF2 avere il proprietario, il gruppo e i permessi di " + in.target +
-                      " (" + failure.description() + "): eseguire \"ripara\" come proprietario dell'indice o "
-                      "come amministratore. L'indice non \xE8 stato sostituito");
+                      " (" + failure.description() + "): controllare che \"ripara\" sia eseguito dal proprietario "
+                      "dell'indice (o da root) e, per una cartella di rete, i permessi della condivisione e "
+                      "dell'indice sul server. L'indice non \xE8 stato sostituito");
     }
     buildIndex(work, in.index, codes, messages, progress);
     result.backup = backUp(in.target, S().NUMEROFILE[fileIndex(files.index)], stamp);
     // Both closed before the rename: Windows renames no file that is open.
     CHIUDIFILE(work);
     CHIUDIFILE(files.index);
-    systemCall([&] { platform::renameOver(temporary.path(), in.target); });
-    temporary.keep();
+    try {
+      platform::renameOver(temporary.path(), in.target);
+      temporary.keep();
+    } catch (const platform::SystemError& refusal) {
+      // Another program holds the index so that it cannot be replaced: it
+      // is rewritten where it is.
+      if (refusal.kind() != platform::SystemErrorKind::kSharingViolation) {
+        raiseFailure(failureCode(refusal.kind()), refusal.subject());
+      }
+      rewriteInPlace(temporary.path(), in.index, in.target, result.backup, codes);
+      result.rewrittenInPlace = true;
+    }
     result.replaced = true;
     result.changes = changesBetween(in.walk, codes);
     return result;

@@ -100,6 +100,7 @@ struct RepairResult {
   Report before;             // the findings the repair started from
   bool refused = false;      // duplicate or unindexable codes: nothing written
   bool replaced = false;     // a new index took the old one's place
+  bool rewrittenInPlace = false;  // ... written into the index file itself (see repair)
   std::string backup;        // the backup's path (a native path), when replaced
   std::vector<KeyChange> changes;
   std::vector<std::string> removed;  // the leftovers of earlier repairs it removed
@@ -139,10 +140,17 @@ Report verify(const Files& files = {}, const Progress& progress = {});
 // "<name>.<yyyymmdd-hhmmss>.bak" beside it, builds the new index in the
 // temporary file "<name>.<yyyymmdd-hhmmss>.tmp" beside it (initialise, then
 // insert every code in use in ascending order), checks it, flushes it to the
-// disk and renames it over the old one. Both new files are created
+// disk and renames it over the old one. Where the system refuses that rename
+// because another program holds the index open (Windows, for a file opened
+// without delete sharing, as the suite's programs open the archives), the
+// new index is written into the index file itself instead, still under the
+// semaphore and after the backup is on disk, flushed and walked again
+// (rewrittenInPlace); a rewrite that fails puts the backup back the same
+// way and ends with CannotRun. Both new files are created
 // exclusively (a name that exists, a link included, is passed over for
 // "-2", "-3" ...) and given the owner, group, permission bits and access
-// list of the index; a repair that cannot give them refuses with CannotRun.
+// list of the index (platform::makeLike: on Windows they take the folder's
+// instead); a repair that cannot give them refuses with CannotRun.
 // An index that is a link is repaired where the link leads: the new index
 // is built beside that file and renamed over it, and the link stays. Every
 // run first removes the temporary files that repairs cut short left beside

@@ -46,7 +46,8 @@ constexpr const char* kUsage =
     "entro il tempo di --attesa).\n";
 
 // A Windows-1252 text as the console shows it: UTF-8 here (the codes 128 to
-// 159 as "?"), unchanged on Windows.
+// 159 as "?"), unchanged on Windows, where the program's standard streams
+// take Windows-1252 (platform/console.h).
 std::string forConsole(const std::string& text) {
 #ifdef _WIN32
   return text;
@@ -178,6 +179,10 @@ void printRepair(const RepairResult& result, const Files& files, std::ostream& o
   }
   out << "Indice ricostruito: " << added << " codici aggiunti, " << removed << " rimossi, " << repointed
       << " ripuntati. Copia di sicurezza: " << forConsole(platform::nativePath(result.backup)) << '\n';
+  out << (result.rewrittenInPlace
+              ? forConsole("L'indice era aperto da un altro programma: il nuovo indice \xE8 stato scritto nel file "
+                           "stesso, riletto e verificato.\n")
+              : "Il nuovo indice ha preso il posto del vecchio.\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "check/check.h"
+#include "platform/console.h"
 #include "platform/files.h"
 
 #ifdef _WIN32
@@ -19,6 +20,9 @@ int main(int argc, char** argv) {
   // A write past the file-size limit fails as a full disk (exit 2), never
   // ends the process half way through a repair.
   vt::platform::ignoreFileSizeSignal();
-  std::vector<std::string> args(argv + 1, argv + argc);
-  return vt::check::runCommand(args, std::cout, std::cerr, isatty(fileno(stderr)) != 0);
+  // Arguments and report in the suite's Windows-1252 text whatever the
+  // system's code page (platform/console.h).
+  const vt::platform::StandardText text;
+  return vt::check::runCommand(vt::platform::commandArguments(argc, argv), std::cout, std::cerr,
+                               isatty(fileno(stderr)) != 0);
 }

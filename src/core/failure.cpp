@@ -18,7 +18,9 @@ std::string standardDescription(std::int16_t code) {
     case err::kBadRecordLength: return "Lunghezza del record non valida";
     case err::kDiskFull: return "Disco pieno";
     case err::kBadRecordNumber: return "Numero di record non valido";
+    case err::kPathTooLong: return "Nome di file non valido (percorso troppo lungo)";
     case err::kTooManyFiles: return "Troppi file";
+    case err::kDeviceUnavailable: return "Periferica non disponibile (unit\xE0 di rete non pi\xF9 raggiungibile)";
     case err::kPermissionDenied: return "Autorizzazione negata";
     case err::kPathFileAccess: return "Errore di accesso al percorso/file";
     case err::kPathNotFound: return "Impossibile trovare il percorso";
@@ -39,6 +41,8 @@ std::int16_t failureCode(platform::SystemErrorKind kind) {
     case Kind::kBadHandle: return err::kBadFileNumber;
     case Kind::kHandleInUse: return err::kFileAlreadyOpen;
     case Kind::kNoFreeHandle: return err::kTooManyFiles;
+    case Kind::kPathTooLong: return err::kPathTooLong;
+    case Kind::kNetworkLost: return err::kDeviceUnavailable;
     case Kind::kDeviceError: break;
   }
   return err::kDeviceIo;

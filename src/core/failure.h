@@ -26,7 +26,14 @@ inline constexpr std::int16_t kDeviceIo = 57;
 inline constexpr std::int16_t kBadRecordLength = 59;
 inline constexpr std::int16_t kDiskFull = 61;
 inline constexpr std::int16_t kBadRecordNumber = 63;
+// A path the system cannot take: the code of a bad file name, described as
+// a path too long (no other refusal gives it, and the task semaphore does
+// not wait on it as it does on 70 and 75).
+inline constexpr std::int16_t kPathTooLong = 64;
 inline constexpr std::int16_t kTooManyFiles = 67;
+// The device is unavailable: the network drive or share holding the file is
+// no longer reachable.
+inline constexpr std::int16_t kDeviceUnavailable = 68;
 inline constexpr std::int16_t kPermissionDenied = 70;
 inline constexpr std::int16_t kPathFileAccess = 75;
 inline constexpr std::int16_t kPathNotFound = 76;
@@ -57,8 +64,8 @@ class RuntimeFailure : public std::runtime_error {
 
 // The code of a refusal of the system, the same on every system: file not
 // found 53, path not found 76, access denied 75, sharing or lock violation 70,
-// disk full 61, bad handle 52, handle in use 55, no free handle 67, any other
-// 57.
+// disk full 61, bad handle 52, handle in use 55, no free handle 67, path too
+// long 64, network drive no longer reachable 68, any other 57.
 std::int16_t failureCode(platform::SystemErrorKind kind);
 
 // Runs `call` (a call of the platform layer); a refusal of the system becomes

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,15 @@ std::string drivesRoot();
 // without regard to case (the suite's names come from Windows).
 std::string nativePath(std::string_view suitePath);
 
+// A native path as the standard library's file system names it, and back.
+// On Windows the Windows-1252 bytes become UTF-16 through the program's table
+// (platform/cp1252.h: the library would read them in the system's code page,
+// which need not be 1252), and a path too long for the system's ordinary
+// form takes its extended form ("\\?\C:\...", "\\?\UNC\server\..."), which
+// nativeText takes off again. Elsewhere the bytes as they stand.
+std::filesystem::path fileSystemPath(std::string_view native);
+std::string nativeText(const std::filesystem::path& path);
+
 enum class PathKind { kMissing, kFile, kDirectory, kOther };
 PathKind pathKind(std::string_view suitePath);
 
@@ -50,7 +60,10 @@ void replaceFile(std::string_view suitePath, std::string_view content);
 
 // Renames the file `from` over `to` in one step (another process sees the
 // old file or the new one, never neither) and makes the rename durable.
-// Both must lie in the same folder. Refusals are the system's.
+// Both must lie in the same folder. Refusals are the system's; a `to` that
+// another program holds open so that it cannot be replaced (on Windows, a
+// file opened without delete sharing, as the suite opens its archives) is a
+// sharing violation.
 void renameOver(std::string_view from, std::string_view to);
 
 // --- Configuration files -----------------------------------------------------
@@ -128,12 +141,12 @@ void writeAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes);
 // write refused part way puts `held` back, so the file is not read first.
 void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view bytes, std::string_view held);
 
-// Cuts the open file to `length` bytes, when it is longer, or raises the
-// system's refusal. Counted by the fault seam as a write.
-void truncateFile(std::int16_t handle, std::uint64_t length);
-
 // The current length of the open file.
 std::uint64_t openFileLength(std::int16_t handle);
+
+// Cuts the open file to `length` bytes (or lengthens it with zeros), or
+// raises the system's refusal. Counted by the fault seam as a write.
+void setOpenFileLength(std::int16_t handle, std::uint64_t length);
 
 // Writes everything written through the handle to the disk before it
 // returns, or raises the system's refusal.
@@ -152,8 +165,9 @@ bool createNewFile(std::int16_t handle, std::string_view suitePath);
 // system has one (none is no fault): a file made to replace or sit beside
 // that one serves the same users. When the owner or group cannot be given
 // (only the administrator may give a file away), the permission bits are
-// given all the same and the refusal raised. On Windows a new file takes
-// the folder's permissions, as the model did: nothing to do.
+// given all the same and the refusal raised. On Windows nothing is copied:
+// a new file takes the permissions its folder gives new files, which need
+// not be the model's (a file rewritten in place keeps its own).
 void makeLike(std::int16_t handle, std::string_view modelSuitePath);
 
 // The path of the file that `suitePath` names, every link on the way

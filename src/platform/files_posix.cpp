@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/error_kinds.h"
 #include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/opened_paths.h"
@@ -35,25 +36,8 @@ std::array<int, kMaxHandle + 1>& descriptors() {
 
 using Kind = SystemErrorKind;
 
-// The kind of refusal an errno of the system is.
-Kind kindOf(int error) {
-  switch (error) {
-    case ENOENT: return Kind::kFileNotFound;
-    case ENOTDIR: return Kind::kPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS: return Kind::kAccessDenied;
-    case EWOULDBLOCK: return Kind::kSharingViolation;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return Kind::kDiskFull;
-    case EBADF: return Kind::kBadHandle;
-    case EMFILE:
-    case ENFILE: return Kind::kNoFreeHandle;
-    default: return Kind::kDeviceError;
-  }
-}
+// The kind of refusal an errno of the system is (platform/error_kinds.h).
+Kind kindOf(int error) { return kindIn(kPosixErrors, static_cast<std::uint32_t>(error)); }
 
 [[noreturn]] void raiseErrno(int error, std::string_view suitePath) {
   Kind kind = kindOf(error);
@@ -262,6 +246,10 @@ ConfigurationRead readNativeConfigurationFile(const std::string& path, std::size
   return result;
 }
 
+std::filesystem::path fileSystemPath(std::string_view native) { return std::string(native); }
+
+std::string nativeText(const std::filesystem::path& path) { return path.string(); }
+
 ConfigurationRead readConfigurationFile(std::string_view suitePath, std::size_t limit, std::string& text) {
   return readNativeConfigurationFile(nativePath(suitePath), limit, text);
 }
@@ -373,9 +361,9 @@ void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view byt
   writeWhole(handle, descriptorOf(handle), offset, bytes, held, offset + bytes.size());
 }
 
-void truncateFile(std::int16_t handle, std::uint64_t length) {
+void setOpenFileLength(std::int16_t handle, std::uint64_t length) {
   const fault::WritePoint writePoint(handle);
-  if (openFileLength(handle) > length && ::ftruncate(descriptorOf(handle), static_cast<off_t>(length)) != 0) {
+  if (::ftruncate(descriptorOf(handle), static_cast<off_t>(length)) != 0) {
     raiseSystemError(kindOf(errno), subjectOf(handle));
   }
 }

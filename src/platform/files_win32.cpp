@@ -1,13 +1,20 @@
 // The file layer on Windows. The suite's paths are Windows paths already;
 // files are opened with the sharing modes of the suite's other programs, so
-// that this program and theirs interlock on the same archives.
+// that this program and theirs interlock on the same archives. Every call
+// takes the path in UTF-16 (the wide "W" functions), converted from the
+// suite's Windows-1252 bytes through the program's table, so that a folder
+// named with "\xE0" or "\xE8" is found whatever the system's code page.
 #include <windows.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "platform/cp1252.h"
+#include "platform/error_kinds.h"
 #include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/opened_paths.h"
@@ -27,26 +34,8 @@ std::array<HANDLE, kMaxHandle + 1>& handles() {
   return all;
 }
 
-// The kind of refusal a system error code is.
-Kind kindOf(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND: return Kind::kFileNotFound;
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_INVALID_NAME: return Kind::kPathNotFound;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT: return Kind::kAccessDenied;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return Kind::kSharingViolation;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return Kind::kDiskFull;
-    case ERROR_INVALID_HANDLE: return Kind::kBadHandle;
-    case ERROR_TOO_MANY_OPEN_FILES: return Kind::kNoFreeHandle;
-    default: return Kind::kDeviceError;
-  }
-}
+// The kind of refusal a system error code is (platform/error_kinds.h).
+Kind kindOf(DWORD error) { return kindIn(kWindowsErrors, error); }
 
 [[noreturn]] void raiseLastError(std::string_view subject) { raiseSystemError(kindOf(GetLastError()), subject); }
 
@@ -80,13 +69,81 @@ bool writeAll(HANDLE h, std::uint64_t offset, std::string_view bytes, std::size_
   return true;
 }
 
+// From this many UTF-16 units on, a path goes to the system in its extended
+// form: the ordinary form takes fewer than MAX_PATH (a folder's, 12 fewer),
+// the extended one nearly 32,767, whatever the system's long-path policy.
+constexpr std::size_t kExtendedFrom = MAX_PATH - 12;
+// The longest path handed to the system (its own limit is 32,767 units with
+// the prefix it adds) and the longest part of one (the file systems' names).
+constexpr std::size_t kLongestPath = 32000;
+constexpr std::size_t kLongestPart = 255;
+constexpr std::wstring_view kExtended = L"\\\\?\\";
+constexpr std::wstring_view kExtendedUnc = L"\\\\?\\UNC\\";
+constexpr std::wstring_view kUncStart = L"\\\\";
+constexpr std::wstring_view kDevice = L"\\\\.\\";
+
+// `path` as the system takes it, or nothing when no call could take it (a
+// part or the whole too long).
+std::optional<std::wstring> systemForm(std::wstring path) {
+  std::size_t part = 0;
+  for (wchar_t c : path) {
+    part = c == L'\\' || c == L'/' ? 0 : part + 1;
+    if (part > kLongestPart) return std::nullopt;
+  }
+  if (path.size() > kLongestPath) return std::nullopt;
+  // Short enough as it is, or in the extended or device form already.
+  if (path.size() < kExtendedFrom || path.starts_with(kExtended) || path.starts_with(kDevice)) return path;
+  // The extended form is a full path in backslashes, which the system makes.
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  std::wstring full(size, L'\0');
+  const DWORD length = size == 0 ? 0 : GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  path = full.starts_with(kUncStart) ? std::wstring(kExtendedUnc) + full.substr(kUncStart.size())
+                                     : std::wstring(kExtended) + full;
+  if (path.size() > kLongestPath) return std::nullopt;
+  return path;
+}
+
+// The wide path of suite path `suitePath` for the system's calls; a path no
+// call could take is kPathTooLong, naming it.
+std::wstring systemPath(std::string_view suitePath) {
+  std::optional<std::wstring> path = systemForm(wideOf(nativePath(suitePath)));
+  if (!path) raiseSystemError(Kind::kPathTooLong, suitePath);
+  return *path;
+}
+
+// The same for the calls that report no refusal: nothing.
+std::optional<std::wstring> systemPathIfAny(std::string_view suitePath) {
+  return systemForm(wideOf(nativePath(suitePath)));
+}
+
 }  // namespace
 
 // Without $TESSARO_DRIVES the suite's paths are used as written; with it, a
 // drive letter X is the folder X under it (tests and trial installations).
 std::string drivesRoot() {
-  const char* root = std::getenv("TESSARO_DRIVES");
-  return root != nullptr ? root : "";
+  const wchar_t* root = _wgetenv(L"TESSARO_DRIVES");
+  bool lossless = true;
+  return root != nullptr ? cp1252Of(std::wstring_view(root), lossless) : "";
+}
+
+std::filesystem::path fileSystemPath(std::string_view native) {
+  std::wstring wide = wideOf(native);
+  return systemForm(wide).value_or(wide);
+}
+
+std::string nativeText(const std::filesystem::path& path) {
+  std::wstring_view text = path.native();
+  std::wstring plain;
+  if (text.starts_with(kExtendedUnc)) {
+    plain = std::wstring(kUncStart) + std::wstring(text.substr(kExtendedUnc.size()));
+    text = plain;
+  } else if (text.starts_with(kExtended)) {
+    text.remove_prefix(kExtended.size());
+  }
+  bool lossless = true;
+  return cp1252Of(text, lossless);
 }
 
 // `path` written with backslashes and capitals, to compare paths as Windows does.
@@ -115,7 +172,8 @@ std::string nativePath(std::string_view suitePath) {
 }
 
 PathKind pathKind(std::string_view suitePath) {
-  const DWORD attributes = GetFileAttributesA(nativePath(suitePath).c_str());
+  const std::optional<std::wstring> path = systemPathIfAny(suitePath);
+  const DWORD attributes = path ? GetFileAttributesW(path->c_str()) : INVALID_FILE_ATTRIBUTES;
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return PathKind::kDirectory;
   if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return PathKind::kOther;
@@ -124,7 +182,8 @@ PathKind pathKind(std::string_view suitePath) {
 
 std::optional<std::uint64_t> fileLength(std::string_view suitePath) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExA(nativePath(suitePath).c_str(), GetFileExInfoStandard, &data) ||
+  const std::optional<std::wstring> path = systemPathIfAny(suitePath);
+  if (!path || !GetFileAttributesExW(path->c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return std::nullopt;
   }
@@ -132,35 +191,51 @@ std::optional<std::uint64_t> fileLength(std::string_view suitePath) {
 }
 
 void removeFile(std::string_view suitePath) {
-  if (!DeleteFileA(nativePath(suitePath).c_str())) raiseLastError(suitePath);
+  if (!DeleteFileW(systemPath(suitePath).c_str())) raiseLastError(suitePath);
 }
 
 void replaceFile(std::string_view suitePath, std::string_view content) {
-  const std::string target = nativePath(suitePath);
-  const std::string temporary = target + ".new";
-  HANDLE h = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::wstring target = systemPath(suitePath);
+  const std::wstring temporary = systemPath(std::string(suitePath) + ".new");
+  HANDLE h = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) raiseLastError(suitePath);
   std::size_t done = 0;
   const bool written = writeAll(h, 0, content, done) && FlushFileBuffers(h);
   const DWORD error = GetLastError();
   CloseHandle(h);
-  if (!written || !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!written || !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD cause = written ? GetLastError() : error;
-    DeleteFileA(temporary.c_str());
+    DeleteFileW(temporary.c_str());
     raiseSystemError(kindOf(cause), suitePath);
   }
 }
 
 void renameOver(std::string_view from, std::string_view to) {
-  if (!MoveFileExA(nativePath(from).c_str(), nativePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    raiseLastError(to);
+  const std::wstring source = systemPath(from);
+  const std::wstring target = systemPath(to);
+  if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
+  DWORD error = GetLastError();
+  // Windows refuses to replace a file that another program holds open
+  // without delete sharing as it refuses one the user may not replace:
+  // access denied. Opening the target for deletion tells the two apart.
+  if (error == ERROR_ACCESS_DENIED) {
+    HANDLE probe = CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+      CloseHandle(probe);
+    } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+      error = ERROR_SHARING_VIOLATION;
+    }
   }
+  raiseSystemError(kindOf(error), to);
 }
 
 ConfigurationRead readConfigurationFile(std::string_view suitePath, std::size_t limit, std::string& text) {
   text.clear();
-  HANDLE h = CreateFileA(nativePath(suitePath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::optional<std::wstring> path = systemPathIfAny(suitePath);
+  if (!path) return ConfigurationRead::kUnreadable;
+  HANDLE h = CreateFileW(path->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const Kind kind = kindOf(GetLastError());
     return kind == Kind::kFileNotFound || kind == Kind::kPathNotFound ? ConfigurationRead::kMissing
@@ -197,8 +272,8 @@ std::int16_t freeHandle() {
 void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
   if (handle < 1 || handle > kMaxHandle) raiseSystemError(Kind::kBadHandle, std::to_string(handle));
   if (isOpen(handle)) raiseSystemError(Kind::kHandleInUse, suitePath);
-  const std::string native = nativePath(suitePath);
-  if (native.empty()) raiseSystemError(Kind::kBadHandle, suitePath);
+  if (nativePath(suitePath).empty()) raiseSystemError(Kind::kBadHandle, suitePath);
+  const std::wstring path = systemPath(suitePath);
   // Archives and the file table are shared for reading and writing; the
   // semaphore is opened with no sharing at all, so that any second open of it,
   // by this program or another of the suite, anywhere, is a sharing violation.
@@ -211,7 +286,7 @@ void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
   } else if (mode == OpenMode::kExclusive) {
     sharing = 0;
   }
-  HANDLE h = CreateFileA(native.c_str(), access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(path.c_str(), access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) raiseLastError(suitePath);
   if (GetFileType(h) != FILE_TYPE_DISK) {
     CloseHandle(h);
@@ -275,9 +350,8 @@ void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view byt
   }
 }
 
-void truncateFile(std::int16_t handle, std::uint64_t length) {
+void setOpenFileLength(std::int16_t handle, std::uint64_t length) {
   const fault::WritePoint writePoint(handle);
-  if (openFileLength(handle) <= length) return;
   FILE_END_OF_FILE_INFO end{};
   end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
   if (!SetFileInformationByHandle(handleOf(handle), FileEndOfFileInfo, &end, sizeof end)) {
@@ -314,8 +388,9 @@ bool createNewFile(std::int16_t handle, std::string_view suitePath) {
   if (isOpen(handle)) raiseSystemError(Kind::kHandleInUse, suitePath);
   // CREATE_NEW refuses any name that exists; a reparse point (a link) at
   // the name is not followed.
-  HANDLE h = CreateFileA(nativePath(suitePath).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  HANDLE h = CreateFileW(systemPath(suitePath).c_str(), GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return false;

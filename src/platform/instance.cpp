@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/cp1252.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -17,21 +19,26 @@ namespace {
 
 constexpr std::string_view kLockExtension = ".lock";
 
+#ifdef _WIN32
+// The lock file's path in UTF-16: the user's temporary folder may hold
+// characters that no single-byte code page has.
+std::wstring wideLockFile(std::string_view programName) {
+  const wchar_t* temp = _wgetenv(L"TEMP");
+  const std::wstring folder = temp != nullptr && *temp != L'\0' ? temp : L".";
+  return folder + L"\\" + wideOf(programName) + wideOf(kLockExtension);
+}
+#else
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
 }
 
 std::string lockFolder() {
-#ifdef _WIN32
-  std::string temp = environment("TEMP");
-  return temp.empty() ? "." : temp;
-#else
   if (std::string runtime = environment("XDG_RUNTIME_DIR"); !runtime.empty()) return runtime;
   if (std::string cache = environment("XDG_CACHE_HOME"); !cache.empty()) return cache;
   return environment("HOME") + "/.cache";
-#endif
 }
+#endif
 
 #ifdef _WIN32
 HANDLE& heldLock() {
@@ -47,19 +54,20 @@ int& heldLock() {
 
 }  // namespace
 
-std::string instanceLockFile(std::string_view programName) {
-  return lockFolder() + "/" + std::string(programName) + std::string(kLockExtension);
-}
-
 #ifdef _WIN32
+
+std::string instanceLockFile(std::string_view programName) {
+  bool lossless = true;
+  return cp1252Of(wideLockFile(programName), lossless);
+}
 
 bool claimSoleInstance(std::string_view programName) {
   if (heldLock() != INVALID_HANDLE_VALUE) return true;
-  std::string file = instanceLockFile(programName);
+  const std::wstring file = wideLockFile(programName);
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
   // No sharing: a second open of the file fails while the first is held.
-  HANDLE h = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return GetLastError() != ERROR_SHARING_VIOLATION;
   heldLock() = h;
@@ -72,6 +80,10 @@ void releaseSoleInstance() {
 }
 
 #else
+
+std::string instanceLockFile(std::string_view programName) {
+  return lockFolder() + "/" + std::string(programName) + std::string(kLockExtension);
+}
 
 bool claimSoleInstance(std::string_view programName) {
   if (heldLock() >= 0) return true;

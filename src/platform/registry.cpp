@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "platform/cp1252.h"
+
 namespace vt::platform {
 namespace {
 
@@ -14,43 +18,83 @@ HKEY toHkey(RegistryKey key) {
   return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(key)));
 }
 
+// A value as the wide call gives it: its type and, for text, its characters
+// up to the first NUL.
+struct WideValue {
+  DWORD type = REG_NONE;
+  DWORD size = 0;  // of the data, in bytes
+  std::wstring text;
+};
+
+// Reads value `name` of `key`; nothing when it is absent, unreadable or
+// larger than kSettingsFileLimit bytes (no path of the suite is that long).
+std::optional<WideValue> readWide(RegistryKey key, std::string_view name) {
+  const std::wstring wideName = wideOf(name);
+  WideValue value;
+  DWORD size = 0;
+  if (RegQueryValueExW(toHkey(key), wideName.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS ||
+      size > kSettingsFileLimit) {
+    return std::nullopt;
+  }
+  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+  DWORD got = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+  if (RegQueryValueExW(toHkey(key), wideName.c_str(), nullptr, &value.type, reinterpret_cast<BYTE*>(data.data()),
+                       &got) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  value.size = got;
+  data.resize(got / sizeof(wchar_t));
+  value.text = data.substr(0, data.find(L'\0'));
+  return value;
+}
+
+// The Windows-1252 text of a text value; nothing for a value that is not
+// text or that holds a character Windows-1252 has not: the suite's programs
+// cannot name such a folder, and a near likeness of it could be another one.
+std::optional<std::string> textOf(const std::optional<WideValue>& value) {
+  if (!value || value->type != REG_SZ) return std::nullopt;
+  bool lossless = true;
+  std::string text = cp1252Of(value->text, lossless);
+  if (!lossless) return std::nullopt;
+  return text;
+}
+
 }  // namespace
 
 bool registryOpenKey(RegistryKey root, std::string_view path, RegistryKey& key) {
   HKEY opened = nullptr;
-  std::string p(path);
-  if (RegOpenKeyA(toHkey(root), p.c_str(), &opened) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(toHkey(root), wideOf(path).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
   key = static_cast<RegistryKey>(reinterpret_cast<std::uintptr_t>(opened));
   return true;
 }
 
 bool registryQueryInfo(RegistryKey key, std::string_view name, std::uint32_t& type, std::uint32_t& size) {
-  std::string n(name);
-  DWORD t = 0;
-  DWORD s = 0;
-  if (RegQueryValueExA(toHkey(key), n.c_str(), nullptr, &t, nullptr, &s) != ERROR_SUCCESS) return false;
-  type = t;
-  size = s;
+  std::optional<WideValue> value = readWide(key, name);
+  if (!value) return false;
+  type = value->type;
+  size = value->size;
+  if (value->type == REG_SZ) {
+    const std::optional<std::string> text = textOf(value);
+    if (!text) return false;
+    size = static_cast<std::uint32_t>(text->size() + 1);
+  }
   return true;
 }
 
 bool registryQueryText(RegistryKey key, std::string_view name, std::string& buffer) {
-  std::string n(name);
-  DWORD t = 0;
-  DWORD s = static_cast<DWORD>(buffer.size());
-  if (RegQueryValueExA(toHkey(key), n.c_str(), nullptr, &t, reinterpret_cast<BYTE*>(buffer.data()), &s) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  return t == REG_SZ;
+  const std::optional<std::string> text = textOf(readWide(key, name));
+  if (!text || text->size() + 1 > buffer.size()) return false;
+  buffer.replace(0, text->size(), *text);
+  buffer[text->size()] = '\0';
+  return true;
 }
 
 bool registryQueryNumber(RegistryKey key, std::string_view name, std::uint32_t& value) {
-  std::string n(name);
   DWORD t = 0;
   DWORD v = 0;
   DWORD s = sizeof v;
-  if (RegQueryValueExA(toHkey(key), n.c_str(), nullptr, &t, reinterpret_cast<BYTE*>(&v), &s) != ERROR_SUCCESS) {
+  if (RegQueryValueExW(toHkey(key), wideOf(name).c_str(), nullptr, &t, reinterpret_cast<BYTE*>(&v), &s) !=
+      ERROR_SUCCESS) {
     return false;
   }
   if (t != REG_DWORD) return false;

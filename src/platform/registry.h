@@ -1,7 +1,13 @@
 // The registry, read only, in the calls the suite makes: open a key under a
 // root key, ask a value's type and size, read it, close the key.
 //
-// On Windows these are RegOpenKeyA, RegQueryValueExA and RegCloseKey.
+// On Windows these are RegOpenKeyExW (for reading), RegQueryValueExW and
+// RegCloseKey: names go to the system and text values come back in UTF-16,
+// converted from and to the suite's Windows-1252 through the program's table
+// (platform/cp1252.h). A text value holding a character that Windows-1252
+// has not (a folder named in another script) reads as absent, as does one
+// longer than kSettingsFileLimit bytes: the suite's programs could not name
+// that folder, and a look-alike in Windows-1252 could be another folder.
 //
 // On other systems the current user's registry is stood in for by settings
 // files in the user's configuration folder ($XDG_CONFIG_HOME, or ~/.config

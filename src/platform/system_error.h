@@ -18,6 +18,9 @@ enum class SystemErrorKind {
   kBadHandle,          // a handle number out of range or not open
   kHandleInUse,        // opening under a handle number already open
   kNoFreeHandle,       // every handle number is in use, or the system has no more
+  kPathTooLong,        // a path, or a part of it, longer than any call of the system takes
+  kNetworkLost,        // the network drive or share (or the device) holding the file
+                       // is no longer reachable
   kDeviceError,        // any other refusal
 };
 

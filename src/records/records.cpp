@@ -222,7 +222,7 @@ bool RecordJournal::undo() {
     try {
       if (S().NUMEROFILE[w->number] != w->handle) raiseSystemError(platform::SystemErrorKind::kBadHandle, {});
       if (!w->before.empty()) platform::writeAt(w->handle, w->offset, w->before);
-      if (w->oldLength < w->offset + w->length) platform::truncateFile(w->handle, w->oldLength);
+      if (w->oldLength < w->offset + w->length) platform::setOpenFileLength(w->handle, w->oldLength);
       if (std::find(touched.begin(), touched.end(), w->handle) == touched.end()) touched.push_back(w->handle);
     } catch (const platform::SystemError&) {
       whole = false;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "platform/files.h"
 #include "records/companion.h"
 #include "records/file_numbers.h"
 #include "records/files.h"
@@ -289,7 +290,7 @@ void writeFile(const fs::path& file, const std::string& bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
-  if (!out) throw std::runtime_error("cannot write " + file.string());
+  if (!out) throw std::runtime_error("cannot write " + platform::nativeText(file));
 }
 
 template <class Item, std::size_t N, class Make>
@@ -334,7 +335,7 @@ std::string employeeIndex(const std::vector<RegisteredEmployee>& employees) {
 fs::path onDrive(const std::string& drivesRoot, std::string_view suitePath) {
   std::string path(suitePath);
   std::replace(path.begin(), path.end(), '\\', '/');
-  return fs::path(drivesRoot) / std::string(1, path[0]) / path.substr(3);
+  return platform::fileSystemPath(drivesRoot) / std::string(1, path[0]) / path.substr(3);
 }
 
 }  // namespace
@@ -356,7 +357,7 @@ std::vector<RegisteredEmployee> registeredEmployees() {
 void createSampleInstallation(const std::string& drivesRoot, const std::string& configFolder) {
   const fs::path archives = onDrive(drivesRoot, kArchivesDirectory);
   if (fs::exists(archives / kBaseFileName)) {
-    throw std::runtime_error("an installation is already there: " + (archives / kBaseFileName).string());
+    throw std::runtime_error("an installation is already there: " + platform::nativeText(archives / kBaseFileName));
   }
   const std::string lineEnd = "\r\n";
   writeFile(onDrive(drivesRoot, "C:\\PWELKIN\\WKPERARK.WKP"), kArchivesDirectory + lineEnd);
@@ -364,7 +365,7 @@ void createSampleInstallation(const std::string& drivesRoot, const std::string& 
   writeFile(onDrive(drivesRoot, "C:\\TARNIX\\TARNIX.INI"), std::string(kTaskNumber) + " VTMERV" + lineEnd);
   writeFile(onDrive(drivesRoot, kProgramsDirectory) / "LEGGIMI.TXT",
             "Cartella dei programmi della suite Tessaro." + lineEnd);
-  writeFile(fs::path(configFolder) / "VELTRANI" / "TESSARO.conf",
+  writeFile(platform::fileSystemPath(configFolder) / "VELTRANI" / "TESSARO.conf",
             "[General]" + lineEnd + "PERCORSOARCHIVI=" + kArchivesDirectory + lineEnd +
                 "PERCORSOPROGRAMMI=" + kProgramsDirectory + lineEnd);
 

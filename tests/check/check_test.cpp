@@ -22,6 +22,8 @@
 
 #include "check/check.h"
 #include "core/state.h"
+#include "platform/fault_injection.h"
+#include "platform/files.h"
 #include "records/semaphore.h"
 #include "sample/sample_installation.h"
 
@@ -423,6 +425,46 @@ TEST(Check, VerificaInAReadOnlyFolderChecksWithoutTheSemaphoreAndSaysSo) {
   fs::permissions(install.archives(), fs::perms::owner_write, fs::perm_options::add);
   EXPECT_EQ(status, 0);
   EXPECT_FALSE(fs::exists(install.archives() / kSemaphoreFileName));
+}
+#endif
+
+#ifdef _WIN32
+// Windows renames nothing over a file that a handle holds without delete
+// sharing, as the suite's programs hold the index: ripara writes it in place
+// and the holder reads the new index; a rewrite refused (the seam refuses
+// the repair's last flush, the rewrite's, after its write) puts the backup
+// back.
+TEST(Check, RiparaRewritesInPlaceAnIndexHeldByAnotherHandle) {
+  namespace fault = platform::fault;
+  std::uint64_t syncs = 0;
+  for (const bool refused : {false, true}) {
+    SCOPED_TRACE(refused ? "rewrite refused" : "rewrite done");
+    Installation install;
+    install.patchEntry(3, 4, kFreeEntry);  // an employee missing from the index
+    const std::string damaged = bytesOf(install.index());
+    platform::openFile(platform::kMaxHandle, install.index().string(), platform::OpenMode::kSharedReadWrite);
+    findInstallation(install.archives().string());
+    if (refused) fault::armSyncFailure(syncs);
+    fault::watch([&](fault::Event e, std::int16_t) { syncs += !refused && e == fault::Event::kSync ? 1 : 0; });
+    std::optional<RepairResult> result;
+    std::string refusal;
+    try {
+      result = repair();
+    } catch (const CannotRun& problem) {
+      refusal = problem.what();
+    }
+    fault::armSyncFailure(0);
+    fault::watch({});
+    std::string held(damaged.size() * 2, '\0');
+    held.resize(platform::readAt(platform::kMaxHandle, 0, held.data(), held.size()));
+    platform::closeHandle(platform::kMaxHandle);
+    EXPECT_EQ(held, bytesOf(install.index()));
+    EXPECT_EQ(held == damaged, refused);
+    EXPECT_EQ(result && result->rewrittenInPlace, !refused);
+    EXPECT_EQ(refusal.find("l'indice \xE8 tornato com'era, dalla copia di sicurezza") != std::string::npos, refused)
+        << refusal;
+    EXPECT_EQ(install.run({"verifica"}), refused ? kExitDamaged : kExitClean);
+  }
 }
 #endif
 

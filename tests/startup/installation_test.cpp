@@ -1,9 +1,11 @@
 // What a run over the sample installation cannot show: a second copy of the
 // program already running, configuration files that are no short regular
-// files, and the registry's numeric values.
+// files, and the registry's numeric values and texts.
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,6 +101,19 @@ TEST(Installation, RegistryNumbersAreReadAsTheirDecimalDigits) {
   folder.setRegistryNumber("CONTATORE", 1234);
   EXPECT_EQ(LEGGIREGISTRO(platform::kCurrentUser, kSuiteRegistryKey, "CONTATORE"), "1234");
 }
+
+#ifdef _WIN32
+// Texts come back in Windows-1252 (the Windows program reads them wide); one
+// that Windows-1252 cannot hold reads as absent.
+TEST(Installation, RegistryTextsAreReadInWindows1252) {
+  testing::TempFolder folder;
+  folder.setRegistryText("PERCORSOARCHIVI", "P:\\ARCHIV\xCC \xC8\xC0 \x80");
+  EXPECT_EQ(LEGGIREGISTRO(platform::kCurrentUser, kSuiteRegistryKey, "PERCORSOARCHIVI"), "P:\\ARCHIV\xCC \xC8\xC0 \x80");
+  RegSetKeyValueW(HKEY_CURRENT_USER, L"SOFTWARE\\VELTRANI\\TESSARO", L"PERCORSOPROGRAMMI", REG_SZ, L"P:\\\x0410",
+                  10);
+  EXPECT_EQ(LEGGIREGISTRO(platform::kCurrentUser, kSuiteRegistryKey, "PERCORSOPROGRAMMI"), "");
+}
+#endif
 
 }  // namespace
 }  // namespace vt

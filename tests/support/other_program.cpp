@@ -1,11 +1,17 @@
 #include "other_program.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+
+#include "platform/files.h"
+#include "platform/system_error.h"
 
 #ifdef _WIN32
 #include <process.h>
 #include <windows.h>
+
+#include "platform/cp1252.h"
 #else
 #include <sys/wait.h>
 #endif
@@ -17,13 +23,15 @@ int runProgram(const std::string& path, const std::vector<std::string>& argument
   // Started directly, not through cmd.exe, whose parsing of the line and
   // whose own start under a busy Wine are two more ways to fail. The line
   // the program receives is its arguments joined by blanks: each is quoted.
-  std::vector<std::string> quoted{"\"" + path + "\""};
-  for (const std::string& argument : arguments) quoted.push_back("\"" + argument + "\"");
-  std::vector<const char*> argv;
-  for (const std::string& argument : quoted) argv.push_back(argument.c_str());
+  // Wide, as every path of the program goes to the system.
+  std::vector<std::wstring> quoted{L"\"" + platform::wideOf(path) + L"\""};
+  for (const std::string& argument : arguments) quoted.push_back(L"\"" + platform::wideOf(argument) + L"\"");
+  std::vector<const wchar_t*> argv;
+  for (const std::wstring& argument : quoted) argv.push_back(argument.c_str());
   argv.push_back(nullptr);
+  const std::wstring program = platform::wideOf(path);
   for (int attempt = 0; attempt < 3; ++attempt) {
-    const intptr_t status = _spawnv(_P_WAIT, path.c_str(), argv.data());
+    const intptr_t status = _wspawnv(_P_WAIT, program.c_str(), argv.data());
     if (status != -1) return static_cast<int>(status);
     Sleep(100);
   }
@@ -38,13 +46,28 @@ int runProgram(const std::string& path, const std::vector<std::string>& argument
 
 int runOtherProgram(const std::vector<std::string>& arguments) {
 #ifdef _WIN32
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  return runProgram((std::filesystem::path(self).parent_path() / "vt_other_program.exe").string(), arguments);
+  std::wstring self(MAX_PATH, L'\0');
+  self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+  return runProgram(platform::nativeText(std::filesystem::path(self).parent_path() / "vt_other_program.exe"),
+                    arguments);
 #else
   return runProgram((std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vt_other_program").string(),
                     arguments);
 #endif
+}
+
+std::thread holdElsewhere(const std::string& suitePath, int seconds) {
+  std::thread holder([=] { runOtherProgram({"hold", suitePath, std::to_string(seconds)}); });
+  for (;;) {
+    const std::int16_t handle = platform::freeHandle();
+    try {
+      platform::openFile(handle, suitePath, platform::OpenMode::kExclusive);
+      platform::closeHandle(handle);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } catch (const platform::SystemError&) {
+      return holder;
+    }
+  }
 }
 
 void setEnvironment(const char* name, const char* value) {

@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/cp1252.h"
 #endif
 
 #include "core/state.h"
@@ -49,7 +51,7 @@ TempFolder::TempFolder() {
   setEnvironment(kLockFolder, (path_ + "/run").c_str());
 #ifdef _WIN32
   HKEY own = nullptr;
-  RegCreateKeyA(HKEY_CURRENT_USER, ownKey(path_).c_str(), &own);
+  RegCreateKeyW(HKEY_CURRENT_USER, platform::wideOf(ownKey(path_)).c_str(), &own);
   RegOverridePredefKey(HKEY_CURRENT_USER, own);
   registry_ = own;
 #endif
@@ -64,7 +66,7 @@ TempFolder::~TempFolder() {
 #ifdef _WIN32
   RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
   RegCloseKey(static_cast<HKEY>(registry_));
-  RegDeleteTreeA(HKEY_CURRENT_USER, ownKey(path_).c_str());
+  RegDeleteTreeW(HKEY_CURRENT_USER, platform::wideOf(ownKey(path_)).c_str());
 #endif
   for (const auto& [name, previous] : previousEnvironment_) {
     setEnvironment(name.c_str(), previous.first ? previous.second.c_str() : nullptr);
@@ -110,7 +112,10 @@ std::map<std::string, std::string> TempFolder::files() const {
 
 void TempFolder::setRegistryText(const std::string& name, const std::string& text) const {
 #ifdef _WIN32
-  RegSetKeyValueA(HKEY_CURRENT_USER, kSuiteKey, name.c_str(), REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+  // In UTF-16, as Windows keeps it, whatever the code page.
+  const std::wstring wide = platform::wideOf(text);
+  RegSetKeyValueW(HKEY_CURRENT_USER, platform::wideOf(kSuiteKey).c_str(), platform::wideOf(name).c_str(), REG_SZ,
+                  wide.c_str(), static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 #else  // a later line of the settings file wins
   const std::string settings = read(kSettingsFile);
   write(kSettingsFile, (settings.empty() ? "[General]\r\n" : settings) + name + "=" + text + "\r\n");
@@ -119,7 +124,8 @@ void TempFolder::setRegistryText(const std::string& name, const std::string& tex
 
 void TempFolder::setRegistryNumber(const std::string& name, std::uint32_t number) const {
 #ifdef _WIN32
-  RegSetKeyValueA(HKEY_CURRENT_USER, kSuiteKey, name.c_str(), REG_DWORD, &number, sizeof number);
+  RegSetKeyValueW(HKEY_CURRENT_USER, platform::wideOf(kSuiteKey).c_str(), platform::wideOf(name).c_str(), REG_DWORD,
+                  &number, sizeof number);
 #else
   char text[16];
   std::snprintf(text, sizeof text, "dword:%08x", static_cast<unsigned>(number));
@@ -129,7 +135,7 @@ void TempFolder::setRegistryNumber(const std::string& name, std::uint32_t number
 
 void TempFolder::clearRegistry() const {
 #ifdef _WIN32
-  RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\VELTRANI");
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\VELTRANI");
 #else
   fs::remove_all(fs::path(path_) / "config");
 #endif

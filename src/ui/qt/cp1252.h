@@ -1,5 +1,6 @@
 // Conversion between the program's single-byte Windows-1252 texts and Qt's
-// Unicode strings, done only where a view shows a text or takes one.
+// Unicode strings, done only where a view shows a text or takes one, through
+// the program's one table (platform/cp1252.h).
 #pragma once
 
 #include <QString>

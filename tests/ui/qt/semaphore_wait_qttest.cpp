@@ -14,7 +14,6 @@
 #include "other_program.h"
 #include "core/state.h"
 #include "platform/files.h"
-#include "platform/system_error.h"
 #include "records/files.h"
 #include "scripted_dialogs.h"
 #include "temp_install.h"
@@ -56,22 +55,6 @@ class Paints : public QObject {
   }
 };
 
-// Starts another program that holds the semaphore for `seconds`, and returns
-// once it holds it.
-std::thread holdSemaphore(int seconds) {
-  std::thread holder([seconds] { testing::runOtherProgram({"hold", kSemaphore, std::to_string(seconds)}); });
-  for (;;) {
-    const std::int16_t handle = platform::freeHandle();
-    try {
-      platform::openFile(handle, kSemaphore, platform::OpenMode::kExclusive);
-      platform::closeHandle(handle);
-      QTest::qWait(10);
-    } catch (const platform::SystemError&) {
-      return holder;
-    }
-  }
-}
-
 }  // namespace
 
 class SemaphoreWaitTest : public QObject {
@@ -97,7 +80,7 @@ class SemaphoreWaitTest : public QObject {
       copy.load();
       view->show();
       QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-      std::thread holder = holdSemaphore(3);
+      std::thread holder = testing::holdElsewhere(kSemaphore, 3);
       const auto filesBefore = folder.files();  // "WKSEMA.DAT" made by the holder
 
       // What the wait shows, seen from inside it every tenth of a second.
