@@ -72,3 +72,30 @@ void syncPoint(std::int16_t handle) {
 }
 
 }  // namespace vt::platform::fault
+
+namespace vt::platform::fault {
+namespace {
+
+struct ArmedCall {
+  Call call = Call::kOpen;
+  std::uint64_t at = 0;
+  std::uint64_t count = 0;
+  int error = 0;
+};
+
+ArmedCall& armedCall() {
+  static ArmedCall state;
+  return state;
+}
+
+}  // namespace
+
+void refuseCall(Call call, std::uint64_t n, int error) { armedCall() = {call, n, 0, error}; }
+
+std::optional<int> refusalOf(Call call) {
+  ArmedCall& a = armedCall();
+  if (a.at == 0 || a.call != call || ++a.count != a.at) return std::nullopt;
+  return a.error;
+}
+
+}  // namespace vt::platform::fault

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace vt::platform::fault {
 
@@ -69,5 +70,38 @@ class WritePoint {
 // tells the watcher, and raises the injected I/O error when it is the armed
 // one.
 void syncPoint(std::int16_t handle);
+
+// --- At the system calls ------------------------------------------------------
+// For refusals that only the system gives (a read that fails part way, a
+// flush the device refuses, an open the user may not make): the n-th call of
+// one kind that the file layer makes, counted from when it is armed, is not
+// made; the file layer meets the error the test gave (an errno, or on Windows
+// a system error code) as the system's own answer, on the same path of its
+// code that the real refusal takes.
+enum class Call {
+  kOpen,       // open(), CreateFileW()
+  kRead,       // read(), pread(), ReadFile()
+  kWrite,      // pwrite(), WriteFile()
+  kSync,       // fsync(), FlushFileBuffers()
+  kSetLength,  // ftruncate(), SetFileInformationByHandle()
+};
+
+// Arms the seam for call `n` (1 = the next) of kind `call`, to fail with
+// `error`; n = 0 disarms it. One call kind is armed at a time.
+void refuseCall(Call call, std::uint64_t n, int error);
+
+// Made by the file layer instead of a system call of kind `call` when it
+// gives an error: that error when this is the armed call, else nothing (and
+// the layer makes the call). `make` is the call; `failed` its failing result;
+// `setError` puts the error where the system would (errno, SetLastError).
+std::optional<int> refusalOf(Call call);
+template <class Make, class Result, class SetError>
+auto called(Call call, Result failed, SetError&& setError, Make&& make) -> decltype(make()) {
+  if (const std::optional<int> error = refusalOf(call)) {
+    setError(*error);
+    return failed;
+  }
+  return make();
+}
 
 }  // namespace vt::platform::fault

@@ -39,6 +39,13 @@ using Kind = SystemErrorKind;
 // The kind of refusal an errno of the system is (platform/error_kinds.h).
 Kind kindOf(int error) { return kindIn(kPosixErrors, static_cast<std::uint32_t>(error)); }
 
+// A system call of the file layer, through the seam at it
+// (platform/fault_injection.h); every one of them fails with -1 and errno.
+template <class Make>
+auto sys(fault::Call call, Make&& make) {
+  return fault::called(call, decltype(make())(-1), [](int error) { errno = error; }, make);
+}
+
 [[noreturn]] void raiseErrno(int error, std::string_view suitePath) {
   Kind kind = kindOf(error);
   // A missing folder on the way to the file is "path not found".
@@ -221,7 +228,7 @@ void renameOver(std::string_view from, std::string_view to) {
 
 ConfigurationRead readNativeConfigurationFile(const std::string& path, std::size_t limit, std::string& text) {
   text.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int fd = sys(fault::Call::kOpen, [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ConfigurationRead::kMissing : ConfigurationRead::kUnreadable;
   ConfigurationRead result = ConfigurationRead::kRead;
   struct stat st {};
@@ -232,7 +239,8 @@ ConfigurationRead readNativeConfigurationFile(const std::string& path, std::size
   }
   std::array<char, 4096> chunk{};
   while (result == ConfigurationRead::kRead) {
-    const ssize_t n = ::read(fd, chunk.data(), std::min(chunk.size(), limit + 1 - text.size()));
+    const ssize_t n =
+        sys(fault::Call::kRead, [&] { return ::read(fd, chunk.data(), std::min(chunk.size(), limit + 1 - text.size())); });
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (n < 0) result = ConfigurationRead::kUnreadable;
@@ -274,7 +282,7 @@ void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
   // hold the program in open() for ever; only a regular file is kept, then in
   // the ordinary blocking mode.
   int flags = O_CLOEXEC | O_NONBLOCK | (mode == OpenMode::kSharedRead ? O_RDONLY : O_RDWR | O_CREAT);
-  int fd = ::open(native.c_str(), flags, 0666);
+  int fd = sys(fault::Call::kOpen, [&] { return ::open(native.c_str(), flags, 0666); });
   if (fd < 0) raiseErrno(errno, suitePath);
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
@@ -298,7 +306,7 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
   int fd = descriptorOf(handle);
   std::size_t done = 0;
   while (done < size) {
-    ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
+    ssize_t n = sys(fault::Call::kRead, [&] { return ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done)); });
     if (n < 0) {
       if (errno == EINTR) continue;
       raiseSystemError(kindOf(errno), subjectOf(handle));
@@ -319,7 +327,8 @@ void writeWhole(std::int16_t handle, int fd, std::uint64_t offset, std::string_v
                 std::uint64_t oldLength) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    ssize_t n = sys(fault::Call::kWrite,
+                    [&] { return ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done)); });
     if (n < 0) {
       if (errno == EINTR) continue;
       const int error = errno;
@@ -363,7 +372,7 @@ void writeOverAt(std::int16_t handle, std::uint64_t offset, std::string_view byt
 
 void setOpenFileLength(std::int16_t handle, std::uint64_t length) {
   const fault::WritePoint writePoint(handle);
-  if (::ftruncate(descriptorOf(handle), static_cast<off_t>(length)) != 0) {
+  if (sys(fault::Call::kSetLength, [&] { return ::ftruncate(descriptorOf(handle), static_cast<off_t>(length)); }) != 0) {
     raiseSystemError(kindOf(errno), subjectOf(handle));
   }
 }
@@ -376,7 +385,7 @@ std::uint64_t openFileLength(std::int16_t handle) {
 
 void syncFile(std::int16_t handle) {
   fault::syncPoint(handle);
-  if (::fsync(descriptorOf(handle)) != 0) raiseSystemError(kindOf(errno), subjectOf(handle));
+  if (sys(fault::Call::kSync, [&] { return ::fsync(descriptorOf(handle)); }) != 0) raiseSystemError(kindOf(errno), subjectOf(handle));
 }
 
 bool createNewFile(std::int16_t handle, std::string_view suitePath) {
@@ -384,7 +393,8 @@ bool createNewFile(std::int16_t handle, std::string_view suitePath) {
   if (isOpen(handle)) raiseSystemError(Kind::kHandleInUse, suitePath);
   // O_EXCL refuses any name that exists, a link included (never followed);
   // O_NOFOLLOW says so again for systems that would not.
-  int fd = ::open(nativePath(suitePath).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  int fd = sys(fault::Call::kOpen,
+               [&] { return ::open(nativePath(suitePath).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600); });
   if (fd < 0) {
     if (errno == EEXIST || errno == ELOOP) return false;
     raiseErrno(errno, suitePath);

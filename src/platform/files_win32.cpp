@@ -37,6 +37,14 @@ std::array<HANDLE, kMaxHandle + 1>& handles() {
 // The kind of refusal a system error code is (platform/error_kinds.h).
 Kind kindOf(DWORD error) { return kindIn(kWindowsErrors, error); }
 
+// A system call of the file layer, through the seam at it
+// (platform/fault_injection.h): `failed` is its failing result, the error is
+// the thread's last error.
+template <class Result, class Make>
+Result sys(fault::Call call, Result failed, Make&& make) {
+  return fault::called(call, failed, [](int error) { SetLastError(static_cast<DWORD>(error)); }, make);
+}
+
 [[noreturn]] void raiseLastError(std::string_view subject) { raiseSystemError(kindOf(GetLastError()), subject); }
 
 HANDLE handleOf(std::int16_t handle) {
@@ -63,7 +71,10 @@ bool writeAll(HANDLE h, std::uint64_t offset, std::string_view bytes, std::size_
   while (done < bytes.size()) {
     OVERLAPPED o = at(offset + done);
     DWORD n = 0;
-    if (!WriteFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &n, &o)) return false;
+    if (!sys(fault::Call::kWrite, FALSE,
+             [&] { return WriteFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &n, &o); })) {
+      return false;
+    }
     done += n;
   }
   return true;
@@ -234,8 +245,10 @@ ConfigurationRead readConfigurationFile(std::string_view suitePath, std::size_t 
   text.clear();
   const std::optional<std::wstring> path = systemPathIfAny(suitePath);
   if (!path) return ConfigurationRead::kUnreadable;
-  HANDLE h = CreateFileW(path->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = sys(fault::Call::kOpen, INVALID_HANDLE_VALUE, [&] {
+    return CreateFileW(path->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  });
   if (h == INVALID_HANDLE_VALUE) {
     const Kind kind = kindOf(GetLastError());
     return kind == Kind::kFileNotFound || kind == Kind::kPathNotFound ? ConfigurationRead::kMissing
@@ -246,7 +259,7 @@ ConfigurationRead readConfigurationFile(std::string_view suitePath, std::size_t 
   while (result == ConfigurationRead::kRead) {
     DWORD n = 0;
     const auto wanted = static_cast<DWORD>((std::min)(chunk.size(), limit + 1 - text.size()));
-    if (!ReadFile(h, chunk.data(), wanted, &n, nullptr)) {
+    if (!sys(fault::Call::kRead, FALSE, [&] { return ReadFile(h, chunk.data(), wanted, &n, nullptr); })) {
       result = ConfigurationRead::kUnreadable;
     } else if (n == 0) {
       break;
@@ -286,7 +299,9 @@ void openFile(std::int16_t handle, std::string_view suitePath, OpenMode mode) {
   } else if (mode == OpenMode::kExclusive) {
     sharing = 0;
   }
-  HANDLE h = CreateFileW(path.c_str(), access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = sys(fault::Call::kOpen, INVALID_HANDLE_VALUE, [&] {
+    return CreateFileW(path.c_str(), access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  });
   if (h == INVALID_HANDLE_VALUE) raiseLastError(suitePath);
   if (GetFileType(h) != FILE_TYPE_DISK) {
     CloseHandle(h);
@@ -306,7 +321,7 @@ std::size_t readAt(std::int16_t handle, std::uint64_t offset, char* out, std::si
   while (done < size) {
     OVERLAPPED o = at(offset + done);
     DWORD n = 0;
-    if (!ReadFile(h, out + done, static_cast<DWORD>(size - done), &n, &o)) {
+    if (!sys(fault::Call::kRead, FALSE, [&] { return ReadFile(h, out + done, static_cast<DWORD>(size - done), &n, &o); })) {
       if (GetLastError() == ERROR_HANDLE_EOF) break;
       raiseLastError(subjectOf(handle));
     }
@@ -354,7 +369,8 @@ void setOpenFileLength(std::int16_t handle, std::uint64_t length) {
   const fault::WritePoint writePoint(handle);
   FILE_END_OF_FILE_INFO end{};
   end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
-  if (!SetFileInformationByHandle(handleOf(handle), FileEndOfFileInfo, &end, sizeof end)) {
+  if (!sys(fault::Call::kSetLength, FALSE,
+           [&] { return SetFileInformationByHandle(handleOf(handle), FileEndOfFileInfo, &end, sizeof end); })) {
     raiseLastError(subjectOf(handle));
   }
 }
@@ -368,7 +384,7 @@ std::uint64_t openFileLength(std::int16_t handle) {
 void syncFile(std::int16_t handle) {
   fault::syncPoint(handle);
   HANDLE h = handleOf(handle);
-  if (FlushFileBuffers(h)) return;
+  if (sys(fault::Call::kSync, FALSE, [&] { return FlushFileBuffers(h); })) return;
   // A handle open for reading only cannot flush: flush through one that writes.
   if (GetLastError() == ERROR_ACCESS_DENIED) {
     HANDLE writing = ReOpenFile(h, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
@@ -388,9 +404,10 @@ bool createNewFile(std::int16_t handle, std::string_view suitePath) {
   if (isOpen(handle)) raiseSystemError(Kind::kHandleInUse, suitePath);
   // CREATE_NEW refuses any name that exists; a reparse point (a link) at
   // the name is not followed.
-  HANDLE h = CreateFileW(systemPath(suitePath).c_str(), GENERIC_READ | GENERIC_WRITE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  HANDLE h = sys(fault::Call::kOpen, INVALID_HANDLE_VALUE, [&] {
+    return CreateFileW(systemPath(suitePath).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  });
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return false;

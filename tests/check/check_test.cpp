@@ -378,22 +378,51 @@ TEST(Check, NewFilesTakeTheIndexsOwnerGroupPermissionsAndAccessList) {
   EXPECT_TRUE(withAcl || errno == ENOTSUP);
 }
 
+// Run by a user who may write the index and its folder, but who is neither
+// the index's owner nor the administrator: ripara cannot give its new files
+// the index's owner, so it refuses and changes nothing.
+TEST(Check, RiparaByAnotherUserThanTheIndexsOwnerRefusesAndChangesNothing) {
+  if (geteuid() != 0) GTEST_SKIP() << "giving the index to another user needs root";
+  Installation install;
+  install.patchEntry(3, 2, "0010010002" "3" "000009");
+  EXPECT_EQ(install.run({"verifica"}), kExitDamaged);  // makes the semaphore file
+  for (const auto& f : fs::directory_iterator(install.archives())) ASSERT_EQ(::chmod(f.path().c_str(), 0666), 0);
+  ASSERT_EQ(::chown(install.index().c_str(), 4242, 4343), 0);
+  ASSERT_EQ(::chmod(install.archives().c_str(), 0777), 0);
+  const std::map<std::string, std::string> before = install.files();
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgid(4545) != 0 || setuid(4444) != 0) _exit(90);
+    std::ostringstream out, err;
+    const int status = runCommand({"ripara", "--archivi", install.archives().string()}, out, err, false);
+    _exit(status == kExitCannotRun && err.str().find("proprietario") != std::string::npos ? 0 : 10 + status);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(install.files() == before);
+}
+
 TEST(Check, RiparaWritesThroughNoLinkAndRepairsWhereALinkedIndexLeads) {
   Installation install;
   install.patchEntry(3, 2, "0010010002" "3" "000009");
-  // A link that leads nowhere at every name a repair may give its new files
-  // in the coming seconds: none is followed.
+  // At every first name a repair may give its new files in the coming
+  // seconds, a link that leads nowhere (the new index) or a file of someone
+  // else's (the backup): neither is followed nor written over, the repair
+  // takes the next name.
   const fs::path elsewhere = install.archives().parent_path() / "altrove";
   fs::create_directory(elsewhere);
+  std::vector<fs::path> others;
   for (std::time_t t = std::time(nullptr), last = t + 30; t < last; ++t) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&t));
-    for (const std::string suffix : {".tmp", ".bak"}) {
-      fs::create_symlink(elsewhere / (stamp + suffix), install.index().string() + "." + stamp + suffix);
-    }
+    fs::create_symlink(elsewhere / (stamp + std::string(".tmp")), install.index().string() + "." + stamp + ".tmp");
+    others.push_back(install.index().string() + "." + stamp + ".bak");
+    std::ofstream(others.back()) << "altro";
   }
   ASSERT_EQ(install.run({"ripara"}), kExitClean);
   EXPECT_TRUE(fs::is_empty(elsewhere));
+  for (const fs::path& other : others) EXPECT_EQ(bytesOf(other), "altro");
   EXPECT_FALSE(fs::is_symlink(install.index()));
   EXPECT_EQ(install.run({"verifica"}), kExitClean);
 

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "core/failure.h"
 #include "platform/cp1252.h"
 #include "platform/error_kinds.h"
+#include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "temp_install.h"
 
@@ -18,9 +22,13 @@
 // Windows' codes by winerror.h's names there, so that a wrong number in the
 // table fails; elsewhere by their numbers.
 #define WINDOWS_ERROR(name, number) ERROR_##name
+#define POSIX_ERROR(name) 0
 #else
 #include <iconv.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #define WINDOWS_ERROR(name, number) number
+#define POSIX_ERROR(name) name
 #endif
 
 namespace vt {
@@ -88,6 +96,87 @@ TEST(SystemRefusals, ANetworkDriveGoneSaysSoAndAMissingOneIsAPathNotFound) {
   }
   EXPECT_EQ(shown(platform::kindIn(platform::kPosixErrors, EIO), file), "57 Errore di I/O della periferica: " + file);
 #endif
+}
+
+// One table for both implementations of the file layer: what the system
+// refuses, in a situation either system can make here or at the system call
+// itself (the seam gives the system's own error), and the code the operator
+// then sees. A read-only file refuses only an ordinary user: the row runs as
+// one where the test may become one (POSIX), and not at all where the user
+// may write such files anyway (Wine as root).
+TEST(SystemRefusals, BothFileLayersRefuseAlikeWithTheCodeTheOperatorSees) {
+  using platform::fault::Call;
+  using Mode = platform::OpenMode;
+  testing::TempFolder folder;
+  const std::string file = "C:\\T\\ARCHIVIO.DAT";  // the drives root is the folder's
+  folder.write("drives/C/T/ARCHIVIO.DAT", std::string(100, 'A'));
+  folder.write("drives/C/T/LETTURA.DAT", "X");
+  std::filesystem::permissions(folder.path() + "/drives/C/T/LETTURA.DAT", std::filesystem::perms::owner_read);
+  static char into[100];
+  const auto open = [](std::string path, Mode mode) { return [=] { platform::openFile(1, path, mode); }; };
+  const auto onFile = [&](void (*act)(std::int16_t)) { return [&file, act] { platform::openFile(1, file, Mode::kSharedReadWrite), act(1); }; };
+  const auto read = [](std::int16_t h) { platform::readAt(h, 0, into, sizeof into); };
+  struct Row {
+    const char* what;
+    std::function<void()> act;
+    std::int16_t code;
+    std::optional<Call> call = {};
+    int posix = 0, windows = 0;  // the error the system call gives
+  };
+  const Row rows[] = {
+      {"a missing file", open("C:\\T\\MANCA.DAT", Mode::kSharedRead), err::kFileNotFound},
+      {"a missing folder", open("C:\\MANCA\\MANCA.DAT", Mode::kSharedRead), err::kPathNotFound},
+      {"a file held with no sharing", [&] { open(file, Mode::kExclusive)(), platform::openFile(2, file, Mode::kExclusive); },
+       err::kPermissionDenied},
+      {"a read-only file opened to write", open("C:\\T\\LETTURA.DAT", Mode::kSharedReadWrite), err::kPathFileAccess},
+      {"an open refused", open(file, Mode::kSharedReadWrite), err::kPathFileAccess, Call::kOpen, POSIX_ERROR(EACCES),
+       WINDOWS_ERROR(ACCESS_DENIED, 5)},
+      {"a read the device refuses", onFile(read), err::kDeviceIo, Call::kRead, POSIX_ERROR(EIO), WINDOWS_ERROR(IO_DEVICE, 1117)},
+      {"a write on a full disk", onFile([](std::int16_t h) { platform::writeAt(h, 0, "B"); }), err::kDiskFull, Call::kWrite,
+       POSIX_ERROR(ENOSPC), WINDOWS_ERROR(DISK_FULL, 112)},
+      {"a flush the device refuses", onFile(platform::syncFile), err::kDeviceIo, Call::kSync, POSIX_ERROR(EIO),
+       WINDOWS_ERROR(IO_DEVICE, 1117)},
+      {"a length the device refuses", onFile([](std::int16_t h) { platform::setOpenFileLength(h, 10); }), err::kDeviceIo,
+       Call::kSetLength, POSIX_ERROR(EIO), WINDOWS_ERROR(IO_DEVICE, 1117)},
+      {"a network drive gone under a read", onFile(read), err::kDeviceUnavailable, Call::kRead, POSIX_ERROR(ESTALE),
+       WINDOWS_ERROR(NETNAME_DELETED, 64)},
+  };
+  const auto outcome = [](const Row& row) -> int {
+#ifdef _WIN32
+    if (row.call) platform::fault::refuseCall(*row.call, 1, row.windows);
+#else
+    if (row.call) platform::fault::refuseCall(*row.call, 1, row.posix);
+#endif
+    int code = 0;
+    try {
+      systemCall(row.act);
+    } catch (const RuntimeFailure& failure) {
+      code = failure.code();
+    }
+    platform::fault::refuseCall(Call::kOpen, 0, 0);
+    platform::closeAllHandles();
+    return code;
+  };
+  for (const Row& row : rows) {
+    int code = -1;
+    if (row.code == err::kPathFileAccess && !row.call) {
+#ifdef _WIN32
+      if (std::ofstream(folder.path() + "/drives/C/T/LETTURA.DAT", std::ios::app)) continue;  // the administrator
+#else
+      if (const pid_t child = ::fork(); child == 0) {
+        ::_exit(::geteuid() == 0 && (::setgid(4343) != 0 || ::setuid(4242) != 0) ? 90 : outcome(row));
+      } else {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+#endif
+    } else {
+      code = outcome(row);
+    }
+    EXPECT_EQ(code, row.code) << row.what;
+  }
+  EXPECT_EQ(folder.read("drives/C/T/ARCHIVIO.DAT"), std::string(100, 'A'));
 }
 
 TEST(SystemRefusals, APathNoCallCanTakeIsNamedAsTooLong) {

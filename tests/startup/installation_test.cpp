@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "core/state.h"
+#include "platform/fault_injection.h"
 #include "platform/instance.h"
 #include "scripted_dialogs.h"
 #include "startup/installation.h"
@@ -93,6 +94,42 @@ TEST(Installation, AConfigurationFileThatIsNoShortRegularFileIsTheConfigurationE
     }
   }
   ::alarm(0);
+}
+
+// A configuration file that opens but whose read the system refuses, be it
+// the first read or the one after the text that would say its end, is never
+// taken as a shorter or empty file: a path file or the task file is failure
+// 75 naming it; the settings file, an unreadable registry, leaves the paths
+// to the path files. So is a task file that the operator's user may not read.
+TEST(Installation, AConfigurationFileTheSystemWillNotReadIsNeverTakenAsEmpty) {
+  const std::string refused = "Errore 75 Errore di accesso al percorso/file: ";
+  const std::tuple<void (*)(), std::uint64_t, std::string> cases[] = {  // load, the read refused, the box
+      {CARICAPERCORSIWKP, 1, refused + "C:\\PWELKIN\\WKPERARK.WKP"}, {CARICAPERCORSIWKP, 4, refused + "C:\\PWELKIN\\WKPERPRO.WKP"},
+      {CARICAPERCORSIWKP, 6, refused + "C:\\TARNIX\\TARNIX.INI"},   {CARICAPERCORSI, 2, ""},
+      {CARICAPERCORSI, 0, refused + "C:\\TARNIX\\TARNIX.INI"}};  // 0: the task file may not be read
+  for (const auto& [load, read, box] : cases) {
+    SCOPED_TRACE(box + " at read " + std::to_string(read));
+    testing::TempFolder folder;
+    testing::ScriptedDialogs boxes;
+    testing::ThrowingEndHook end;
+    folder.installSample();
+    S().NOMEPROGRAMMA = "VTMERV";
+    ::chmod((folder.path() + "/drives/C/TARNIX/TARNIX.INI").c_str(), read == 0 ? 0 : 0644);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      if (geteuid() == 0 && (setgid(4343) != 0 || setuid(4242) != 0)) ::_exit(90);  // an ordinary user
+      platform::fault::refuseCall(platform::fault::Call::kRead, read, EIO);
+      try {
+        load();
+      } catch (const ProgramEnded&) {
+      }
+      const std::vector<std::string> shown = boxes.messageTexts();
+      ::_exit(box.empty() ? (shown.empty() && S().PERARK.empty() ? 0 : 1) : (!shown.empty() && shown[0].rfind(box, 0) == 0 ? 0 : 2));
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
+  }
 }
 #endif
 
