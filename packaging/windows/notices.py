@@ -86,8 +86,8 @@ def collect(source, dest, parts):
 # --- licenses ------------------------------------------------------------------
 
 NOTICE = """\
-VTMERV - GESTIONE ARCHIVI STANDARD {version}: the Qt library inside vtmerv.exe
-==========================================================================
+{title}
+{underline}
 
 vtmerv.exe contains, linked statically, the Qt library: qtbase {qt_version}
 (Qt Core, Qt Gui, Qt Widgets, the Windows platform plugin and the Windows
@@ -185,8 +185,9 @@ def licenses(qt_licenses, stamp, mingw_copyright, dest, version):
     wrapped_options = textwrap.fill(options, WIDTH, initial_indent="  ", subsequent_indent="  ",
                                     break_on_hyphens=False)
     snapshot = f"https://snapshot.debian.org/package/qt6-base/{qt_package.replace('+', '%2B')}/"
+    title = f"VTMERV {version}: the Qt library inside vtmerv.exe"
     write_windows_text(dest / "NOTICE.txt", NOTICE.format(
-        version=version, qt_version=qt_version, qt_package=qt_package, snapshot=snapshot,
+        title=title, underline="=" * len(title), qt_version=qt_version, qt_package=qt_package, snapshot=snapshot,
         options=wrapped_options, parts="\n".join(names)))
 
 
