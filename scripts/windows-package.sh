@@ -27,6 +27,7 @@
 #
 #   bash scripts/windows-package.sh
 set -euo pipefail
+trap 'echo "windows-package: stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
 cd "$(dirname "$0")/.."
 source scripts/common.sh
 
@@ -175,6 +176,10 @@ old_msi="$work/older/vtmerv-$older.msi"
 # --- Under Wine ----------------------------------------------------------------
 
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# One Wine server for the whole check: a server that ends, idle, just as the
+# next command starts would drop that command.
+mkdir -p "$WINEPREFIX"
+wineserver -p
 wineboot --init >/dev/null 2>&1
 
 failures=0
@@ -205,8 +210,10 @@ run() {
 windows_path() { echo "Z:${1//\//\\}"; }
 
 suite_key='HKCU\SOFTWARE\VELTRANI\TESSARO'
+# The suite's key as the suite's installer writes it, before each case.
+suite_set() { wine reg add "$suite_key" /v "$1" /d "$2" /f >/dev/null 2>&1 || fail "could not write $1 into the suite's key"; }
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VTMERV'
-wine reg add "$suite_key" /v PERCORSOARCHIVI /d 'C:\PWELKIN\ARCHIVI' /f >/dev/null 2>&1
+suite_set PERCORSOARCHIVI 'C:\PWELKIN\ARCHIVI'
 suite_before="$(reg_dump "$suite_key")"
 
 c="$WINEPREFIX/drive_c"
@@ -219,7 +226,7 @@ files=(vtmerv.exe vtmerv-check.exe vtmerv-sample.exe vtmerv-README.txt vtmerv-CO
 
 unix_path() { local p="${1#C:\\}"; echo "$c/${p//\\//}"; }
 # The files of the folder with their digests: what "left as it was" compares.
-snapshot() { (cd "$(unix_path "$1")" && find . -type f -print0 | sort -z | xargs -0 sha256sum); }
+snapshot() { (cd "$(unix_path "$1")" && find . -type f -print0 | sort -z | xargs -0 sha256sum) || echo "no $1"; }
 program_version() { wine "$1\\$2" --version 2>/dev/null | tr -d '\r'; }
 signature_ok() { osslsigncode verify -in "$1" -CAfile "$2" >/dev/null 2>&1; }
 
@@ -313,7 +320,7 @@ run 3 "install $version over a running vtmerv.exe" "$(windows_path "$installer")
 run 3 "uninstall with vtmerv.exe running" "$(quiet_uninstall)"
 [ "$(snapshot "$default_folder")" = "$before" ] || fail "a file of $default_folder changed while vtmerv.exe ran"
 [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$older" ] || fail "the entry changed while vtmerv.exe ran"
-kill "$program_pid"
+kill "$program_pid" 2>/dev/null || fail "vtmerv.exe ended before it was closed"
 wait "$program_pid" 2>/dev/null || true
 program_pid=""
 echo "windows-package: with vtmerv.exe running, the installer and the uninstaller end with status 3, every file as it was" >&2
@@ -330,7 +337,7 @@ hold() {
   fail "the other program could not open $1"
 }
 release() {
-  kill "$holder_pid"
+  kill "$holder_pid" 2>/dev/null || fail "the other program let go of the file too early"
   wait "$holder_pid" 2>/dev/null || true
   holder_pid=""
 }
@@ -378,12 +385,12 @@ echo "windows-package: uninstalled silently, waiting for its end; nothing of it 
 suite_folder='C:\PWELKIN\PROGRAMMI'
 mkdir -p "$(unix_path "$suite_folder")" "$c/PWELKIN/ALTRI"
 echo suite >"$(unix_path "$suite_folder")/VTTASK.EXE"
-wine reg add "$suite_key" /v PERCORSOPROGRAMMI /d "$suite_folder" /f >/dev/null 2>&1
+suite_set PERCORSOPROGRAMMI "$suite_folder"
 suite_before="$(reg_dump "$suite_key")"
 run 0 "install $older with the suite's key (setup /S)" "$(windows_path "$old_installer") /S"
 check_installed "$suite_folder" "$older" vtmerv-uninstall.exe
 check_entry "$uninstall_key" "$suite_folder" "$older"
-wine reg add "$suite_key" /v PERCORSOPROGRAMMI /d 'C:\PWELKIN\ALTRI' /f >/dev/null 2>&1
+suite_set PERCORSOPROGRAMMI 'C:\PWELKIN\ALTRI'
 suite_before="$(reg_dump "$suite_key")"
 run 0 "upgrade in the suite's folder (setup /S)" "$(windows_path "$installer") /S"
 check_installed "$suite_folder" "$version" vtmerv-uninstall.exe
@@ -427,12 +434,12 @@ msi_shortcut="$c/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Pr
 [ "$(msiinfo export "$msi" Property | tr -d '\r' | awk '$1 == "ALLUSERS" { print $2 }')" = 1 ] ||
   fail "the MSI package is not per-machine (ALLUSERS)"
 
-wine reg delete "$suite_key" /v PERCORSOPROGRAMMI /f >/dev/null 2>&1
+wine reg delete "$suite_key" /v PERCORSOPROGRAMMI /f >/dev/null 2>&1 || fail "could not take PERCORSOPROGRAMMI out"
 run 0 "msiexec /i $older.msi /qn" "msiexec /i $(windows_path "$old_msi") /qn"
 check_installed "$default_folder" "$older"
 check_msi_entry "$old_msi" "$default_folder" "$older.0"
 check_shortcut "$msi_shortcut" "$default_folder"
-wine reg add "$suite_key" /v PERCORSOPROGRAMMI /d "$suite_folder" /f >/dev/null 2>&1
+suite_set PERCORSOPROGRAMMI "$suite_folder"
 suite_before="$(reg_dump "$suite_key")"
 run 5 "setup /S with the MSI installation there" "$(windows_path "$installer") /S"
 wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "the refused NSIS installer wrote its entry"
@@ -443,7 +450,7 @@ program_pid=$!
 timeout 60 xdotool search --sync --onlyvisible --name '^Tessaro$' >/dev/null || fail "vtmerv.exe showed no window"
 run 3010 "msiexec /i $version.msi /qn (upgrade) with vtmerv.exe running" "msiexec /i $(windows_path "$msi") /qn"
 [ "$(program_version "$default_folder" vtmerv.exe)" = "vtmerv $older" ] || fail "the running vtmerv.exe was replaced"
-kill "$program_pid"
+kill "$program_pid" 2>/dev/null || fail "vtmerv.exe ended before it was closed"
 wait "$program_pid" 2>/dev/null || true
 program_pid=""
 wineboot --restart >/dev/null 2>&1
