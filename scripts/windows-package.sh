@@ -119,6 +119,9 @@ fi
 publisher="$(sed -n 's/^VTMERV_PUBLISHER:STRING=//p' "$build/CMakeCache.txt")"
 stamp="$(cat "$windows_qt/vtmerv-qt.txt")"
 # The program's source as it is checked out (changes not yet committed too).
+# A file rewritten with the same content (as scripts/windows.sh rewrites its
+# pictures) must not count as a change: git stash create fails then.
+git update-index -q --refresh >/dev/null || true
 source_tree="$(git stash create)"
 source_tree="${source_tree:-HEAD}"
 
