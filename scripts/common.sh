@@ -8,6 +8,12 @@ jobs=${JOBS:-$(nproc)}
 # the checkout; the Windows program's build and installer need it.
 windows_qt=${VTMERV_WINDOWS_QT:-${XDG_CACHE_HOME:-$HOME/.cache}/vtmerv/qt-windows}/qt
 
+# The parts of other authors that qtbase's source bundles (src/3rdparty/...)
+# and the Qt of scripts/windows-qt.sh compiles in, for Windows with its
+# options; their attribution files and licence texts travel with vtmerv.exe.
+qt_bundled_parts=(zlib pcre2 harfbuzz-ng freetype libpng double-conversion easing md4 md5 sha1 sha3
+                  rfc6234 blake2 tinycbor md4c icc)
+
 # The size of the virtual display the scripts drive the program on.
 screen_size="1280x1024x24"
 
@@ -22,7 +28,8 @@ build_program() {
 
 # build_windows FOLDER [TARGET...]: the whole program, its tests included (or
 # just the targets named), for Windows, with the Qt that scripts/windows-qt.sh
-# built.
+# built. The programs carry the project's version, or VTMERV_VERSION_OVERRIDE
+# when that is set (given every time, so that it never stays in the build).
 build_windows() {
   local folder="$1"
   shift
@@ -30,7 +37,8 @@ build_windows() {
   [ "$#" -eq 0 ] || targets=(--target "$@")
   cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVTMERV_CORE_ONLY=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$windows_qt/lib/cmake/Qt6/qt.toolchain.cmake" \
-    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" >/dev/null
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
+    -DVTMERV_VERSION_OVERRIDE="${VTMERV_VERSION_OVERRIDE:-}" >/dev/null
   cmake --build "$folder" -j "$jobs" "${targets[@]}"
 }
 

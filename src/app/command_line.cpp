@@ -29,7 +29,7 @@ void reachConsole() {
 // Where the program finds the suite's installation, and where to read more.
 constexpr const char* kInstallationSettings =
     "nel registro, chiave\nHKEY_CURRENT_USER\\SOFTWARE\\VELTRANI\\TESSARO, o nei file dei percorsi della\n"
-    "suite (vedere README.md nella cartella del programma).";
+    "suite (vedere vtmerv-README.txt nella cartella del programma).";
 #else
 void reachConsole() {}
 
