@@ -61,3 +61,33 @@ use_sample() {
   export XDG_RUNTIME_DIR="$2/runtime"
   mkdir -m 700 "$XDG_RUNTIME_DIR"
 }
+
+# begin_run NAME: what a script that runs the programs does first: a scratch
+# folder ($work) and, at the end whichever way the script ends, the
+# processes it started ($program_pid, $helper_pid, $holder_pid, $wm_pid)
+# stopped, Wine's server ended when the script uses Wine, the folder
+# removed. NAME begins fail's messages.
+begin_run() {
+  run_name="$1"
+  work="$(mktemp -d)"
+  program_pid="" helper_pid="" holder_pid="" wm_pid=""
+  trap end_run EXIT
+}
+end_run() {
+  local pid
+  for pid in "$program_pid" "$helper_pid" "$holder_pid" "$wm_pid"; do
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; fi
+  done
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+
+# fail MESSAGE...: stops the script with the message; on a display, with a
+# picture of the whole display at that moment, for a look.
+fail() {
+  local picture="${TMPDIR:-/tmp}/$run_name-failure.png"
+  if [ -z "${DISPLAY:-}" ] || ! import -window root "$picture" 2>/dev/null; then picture=""; fi
+  echo "$run_name: FAILED: $*${picture:+; the display at that moment: $picture}" >&2
+  exit 1
+}
+

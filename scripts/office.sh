@@ -37,23 +37,7 @@ fi
 
 # --- From here on, on the virtual display -----------------------------------
 
-work="$(mktemp -d)"
-program_pid=""
-helper_pid=""
-cleanup() {
-  for pid in "$program_pid" "$helper_pid" "${wm_pid:-}"; do
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; fi
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  local picture="${TMPDIR:-/tmp}/office-failure.png"
-  import -window root "$picture" 2>/dev/null || true
-  echo "office: FAILED: $*; the display at that moment: $picture" >&2
-  exit 1
-}
+begin_run office
 
 # Only the wait box is photographed here (screenshots.sh takes the others).
 shoot() {

@@ -30,21 +30,7 @@ fi
 
 # --- From here on, on the virtual display -----------------------------------
 
-sample="$(mktemp -d)"
-program_pid=""
-cleanup() {
-  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then kill "$program_pid"; fi
-  rm -rf "$sample"
-}
-trap cleanup EXIT
-
-# Stops with a message, keeping a picture of the whole display for a look.
-fail() {
-  local picture="${TMPDIR:-/tmp}/screenshots-failure.png"
-  import -window root "$picture" 2>/dev/null || true
-  echo "screenshots: $*; the display at that moment: $picture" >&2
-  exit 1
-}
+begin_run screenshots
 
 # Saves window $1 as $shots/$2.png: without metadata, in at most 128 colours
 # (plenty for the program's flat windows, and half the bytes).
@@ -57,7 +43,7 @@ shoot() {
 # shellcheck source=scripts/xdriver.sh
 source scripts/xdriver.sh
 
-use_sample "$build" "$sample"
+use_sample "$build" "$work/sample"
 mkdir -p "$shots"
 start_program "$build/src/app/vtmerv"
 walk_employee_copy

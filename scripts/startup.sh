@@ -26,18 +26,7 @@ fi
 
 # --- From here on, on the virtual display -----------------------------------
 
-work="$(mktemp -d)"
-program_pid=""
-cleanup() {
-  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then kill "$program_pid"; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "startup: $*" >&2
-  exit 1
-}
+begin_run startup
 
 poll_seconds=0.01
 # shellcheck source=scripts/xdriver.sh

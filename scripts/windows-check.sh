@@ -36,19 +36,7 @@ check_exe="$build/src/check/vtmerv-check.exe"
 sample_exe="$build/src/sample/vtmerv-sample.exe"
 other_exe="$build/tests/vt_other_program.exe"
 
-work="$(mktemp -d)"
-helper_pid=""
-cleanup() {
-  if [ -n "$helper_pid" ] && kill -0 "$helper_pid" 2>/dev/null; then kill "$helper_pid"; fi
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "windows-check: FAILED: $*" >&2
-  exit 1
-}
+begin_run windows-check
 
 # The folder's name as Linux (UTF-8) and the suite (Windows-1252) write it.
 folder_utf8=$'ARCHIV\xc3\x8c \xc3\x88\xc3\x80'

@@ -53,17 +53,7 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 $screen_size" bash "$0" "$@"
 fi
 
-work="$(mktemp -d)"
-program_pid=""
-holder_pid=""
-cleanup() {
-  for pid in "$program_pid" "$holder_pid"; do
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; fi
-  done
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+begin_run windows-package
 
 version=$(sed -n 's/^project(vtmerv VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 # The earlier version the upgrade starts from: the minor number one less.

@@ -58,24 +58,7 @@ fi
 
 # --- From here on, on the virtual display -----------------------------------
 
-work="$(mktemp -d)"
-program_pid=""
-helper_pid=""
-cleanup() {
-  for pid in "$program_pid" "$helper_pid" "${wm_pid:-}"; do
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; fi
-  done
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  local picture="${TMPDIR:-/tmp}/windows-failure.png"
-  import -window root "$picture" 2>/dev/null || true
-  echo "windows: FAILED: $*; the display at that moment: $picture" >&2
-  exit 1
-}
+begin_run windows
 
 # Photographs window $1 as $shots/$2.png, while taking_pictures is set (the
 # walk under Wine, not the Linux one it is compared with).

@@ -253,8 +253,8 @@ walk_employee_copy_while_held() {
   hold_semaphore 10
   keys Return
   box="$(wait_box)"
-  repainted_after_cover "$keychange" "$box"
   shoot "$box" wait
+  repainted_after_cover "$keychange" "$box"
   focus "$box"
   keys Escape
   wait_gone "$box"
