@@ -17,6 +17,11 @@ struct Armed {
   std::uint64_t syncAt = 0;
   std::uint64_t syncCount = 0;
   Watcher watcher;
+  // The system call refused (refuseCall).
+  Call call = Call::kOpen;
+  std::uint64_t callAt = 0;
+  std::uint64_t callCount = 0;
+  int callError = 0;
 };
 
 Armed& armed() {
@@ -74,28 +79,19 @@ void syncPoint(std::int16_t handle) {
 }  // namespace vt::platform::fault
 
 namespace vt::platform::fault {
-namespace {
 
-struct ArmedCall {
-  Call call = Call::kOpen;
-  std::uint64_t at = 0;
-  std::uint64_t count = 0;
-  int error = 0;
-};
-
-ArmedCall& armedCall() {
-  static ArmedCall state;
-  return state;
+void refuseCall(Call call, std::uint64_t n, int error) {
+  Armed& a = armed();
+  a.call = call;
+  a.callAt = n;
+  a.callCount = 0;
+  a.callError = error;
 }
 
-}  // namespace
-
-void refuseCall(Call call, std::uint64_t n, int error) { armedCall() = {call, n, 0, error}; }
-
 std::optional<int> refusalOf(Call call) {
-  ArmedCall& a = armedCall();
-  if (a.at == 0 || a.call != call || ++a.count != a.at) return std::nullopt;
-  return a.error;
+  Armed& a = armed();
+  if (a.callAt == 0 || a.call != call || ++a.callCount != a.callAt) return std::nullopt;
+  return a.callError;
 }
 
 }  // namespace vt::platform::fault
