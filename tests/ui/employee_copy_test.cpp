@@ -17,6 +17,7 @@
 #include "temp_install.h"
 #include "ui/copy_window.h"
 #include "ui/employee_copy.h"
+#include "ui/key_change.h"
 #include "util/text.h"
 
 #ifndef _WIN32  // fork: the copying processes share the test's set-up
@@ -60,7 +61,7 @@ TEST(EmployeeCopy, TheIndexAndCompanionAreOnDiskBeforeTheEmployeeRecord_AllBefor
       if (!events.ends_with(seen)) events += seen;
     });
     platform::fault::armSyncFailure(refused);
-    dialogs.onWindow("CODNUO", [](WindowPresenter& w) {
+    dialogs.onWindow(Codnuo::kFormName, [](WindowPresenter& w) {
       S().TABTESTI[kTextKey] = "0010010077";
       w.close();
     });
@@ -106,7 +107,7 @@ TEST(EmployeeCopy, FourProcessesCopyingAtOnceLoseNothing) {
     if (children[program - 1] != 0) continue;
     Filesta2 window;
     for (int copy = 1; copy <= kCopiesEach; ++copy) {
-      dialogs.onWindow("CODNUO", [&](WindowPresenter& w) {
+      dialogs.onWindow(Codnuo::kFormName, [&](WindowPresenter& w) {
         S().TABTESTI[kTextKey] = code(program, copy);
         w.close();
       });
