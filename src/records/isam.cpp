@@ -436,10 +436,6 @@ bool validRecordNumber(double record) {
   return record >= 1 && record <= kIndexMaxRecordNumber && std::floor(record) == record;
 }
 
-bool holdsHighCharacters(std::string_view key) {
-  return std::any_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) >= 252; });
-}
-
 // The first insertion into an empty index: records 1 to 3 anew.
 void writeFirstPath(IndexFile& index, std::string_view key, double record) {
   index.write(index.buildNode(kIndexRootLevel, kIndexRootRecord, indexEntryText(key, kIndexRootLevel, kIndexFirstBranchRecord)));
@@ -700,6 +696,11 @@ std::string indexNodeText(std::size_t keyLength, char level, std::string_view us
 }
 
 std::optional<std::size_t> indexKeyLength(double recordLength) { return keyLengthOf(recordLength); }
+
+bool holdsHighCharacters(std::string_view key) {
+  constexpr auto kHigh = static_cast<unsigned char>(kIndexHighValue);
+  return std::any_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) >= kHigh; });
+}
 
 void initialiseOpenIndex(double number) {
   std::optional<std::size_t> keyLength = keyLengthOf(S().LUNGREC[toInt16(number)]);

@@ -84,6 +84,10 @@ struct IndexFault {
 // concerns the whole file.
 std::string describe(const IndexFault& fault, std::string_view place = {});
 
+// Whether `key` holds a character of the high value's code (252) or above:
+// no index can hold it (ISAM refuses it).
+bool holdsHighCharacters(std::string_view key);
+
 // The key length of an index whose record length is `recordLength`, or
 // nothing when no index node has that length.
 std::optional<std::size_t> indexKeyLength(double recordLength);

@@ -5,11 +5,13 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "core/dialogs.h"
 #include "platform/files.h"
 #include "records/companion.h"
 #include "records/file_numbers.h"
 #include "records/files.h"
 #include "records/isam.h"
+#include "ui/archive_lines.h"
 #include "util/text.h"
 
 namespace vt::sample {
@@ -29,7 +31,6 @@ constexpr int kFixedDataLength = 256;
 
 constexpr std::size_t kStatusPos = 1;
 constexpr const char* kInUse = "00";
-constexpr const char* kFree = "99";
 
 struct Field {
   std::size_t pos;
@@ -73,7 +74,7 @@ constexpr int kIndexLength = static_cast<int>(indexNodeLength(kIndexKeyLength));
 constexpr std::size_t kRowNumberLength = 3;
 constexpr std::size_t kRowNameLength = kBaseTemplateLength;
 constexpr std::size_t kRowLengthLength = kBaseRecordLengthLength;
-constexpr std::size_t kRowEndLength = 2;
+constexpr std::size_t kRowEndLength = std::string_view(kLineEnd).size();
 constexpr std::size_t kRowDescriptionLength =
     kBaseRowLength - kRowNumberLength - kRowNameLength - kRowLengthLength - kRowEndLength;
 
@@ -108,7 +109,7 @@ std::string inUse(int length) {
 
 std::string freeSlot(int length) {
   std::string record(static_cast<std::size_t>(length), ' ');
-  overwrite(record, kStatusPos, kFree);
+  overwrite(record, kStatusPos, kFreeMark);
   return record;
 }
 
@@ -301,7 +302,7 @@ std::string archive(const Item (&items)[N], Make make) {
 }
 
 std::string baseTable() {
-  std::string blankRow = std::string(kBaseRowLength - kRowEndLength, ' ') + "\r\n";
+  std::string blankRow = std::string(kBaseRowLength - kRowEndLength, ' ') + kLineEnd;
   std::string table;
   for (int n = 1; n <= kFiles.back().number; ++n) {
     auto row = std::find_if(kFiles.begin(), kFiles.end(), [n](const FileRow& f) { return f.number == n; });
@@ -312,7 +313,7 @@ std::string baseTable() {
     std::string length = std::to_string(row->recordLength);
     length = std::string(kRowLengthLength - std::min(length.size(), kRowLengthLength), ' ') + length;
     table += zeroPad(std::to_string(n), kRowNumberLength) + fitRight(row->name, kRowNameLength) + length +
-             fitRight(row->description, kRowDescriptionLength) + "\r\n";
+             fitRight(row->description, kRowDescriptionLength) + kLineEnd;
   }
   return table;
 }
@@ -359,15 +360,14 @@ void createSampleInstallation(const std::string& drivesRoot, const std::string& 
   if (fs::exists(archives / kBaseFileName)) {
     throw std::runtime_error("an installation is already there: " + platform::nativeText(archives / kBaseFileName));
   }
-  const std::string lineEnd = "\r\n";
-  writeFile(onDrive(drivesRoot, "C:\\PWELKIN\\WKPERARK.WKP"), kArchivesDirectory + lineEnd);
-  writeFile(onDrive(drivesRoot, "C:\\PWELKIN\\WKPERPRO.WKP"), kProgramsDirectory + lineEnd);
-  writeFile(onDrive(drivesRoot, "C:\\TARNIX\\TARNIX.INI"), std::string(kTaskNumber) + " VTMERV" + lineEnd);
+  writeFile(onDrive(drivesRoot, "C:\\PWELKIN\\WKPERARK.WKP"), std::string(kArchivesDirectory) + kLineEnd);
+  writeFile(onDrive(drivesRoot, "C:\\PWELKIN\\WKPERPRO.WKP"), std::string(kProgramsDirectory) + kLineEnd);
+  writeFile(onDrive(drivesRoot, "C:\\TARNIX\\TARNIX.INI"), std::string(kTaskNumber) + " VTMERV" + kLineEnd);
   writeFile(onDrive(drivesRoot, kProgramsDirectory) / "LEGGIMI.TXT",
-            "Cartella dei programmi della suite Tessaro." + lineEnd);
+            std::string("Cartella dei programmi della suite Tessaro.") + kLineEnd);
   writeFile(platform::fileSystemPath(configFolder) / "VELTRANI" / "TESSARO.conf",
-            "[General]" + lineEnd + "PERCORSOARCHIVI=" + kArchivesDirectory + lineEnd +
-                "PERCORSOPROGRAMMI=" + kProgramsDirectory + lineEnd);
+            std::string("[General]") + kLineEnd + "PERCORSOARCHIVI=" + kArchivesDirectory + kLineEnd +
+                "PERCORSOPROGRAMMI=" + kProgramsDirectory + kLineEnd);
 
   auto company = [](int record, const Company& c) { return companyRecord(record, c); };
   auto employee = [](int, const Employee& e) { return employeeRecord(e); };
