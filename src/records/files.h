@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "records/file_numbers.h"
@@ -65,5 +66,20 @@ void DAMMINUMERO(double number);
 // Closes file `number` and sets its NUMEROFILE entry to 0; with 0, closes
 // every file and sets entries 1 to 600 to 0.
 void CHIUDIFILE(double number);
+
+// The context values DITTAOPEN, ANNOOPEN, REGIONEOPEN and PROVINCIAOPEN (and
+// DRIVEOPEN, with kWithDrive) as they were when it was made: a caller that
+// resolves paths more than once puts them back after each resolution has
+// consumed those its template needed.
+class SavedContext {
+ public:
+  enum Drive : bool { kWithoutDrive = false, kWithDrive = true };
+  explicit SavedContext(Drive drive = kWithoutDrive);
+  void restore() const;
+
+ private:
+  std::string company_, year_, region_, province_;
+  std::optional<std::string> drive_;
+};
 
 }  // namespace vt

@@ -598,15 +598,9 @@ double initialise(double number, std::size_t keyLength) {
 // Opens the index for the initialisation, keeping the context values that
 // the path resolution would consume.
 void openKeepingContext(double number) {
-  State& s = S();
-  std::string company = s.DITTAOPEN, year = s.ANNOOPEN, region = s.REGIONEOPEN;
-  std::string province = s.PROVINCIAOPEN, drive = s.DRIVEOPEN;
+  const SavedContext context(SavedContext::kWithDrive);
   FAIOPEN(number);
-  s.DITTAOPEN = company;
-  s.ANNOOPEN = year;
-  s.REGIONEOPEN = region;
-  s.PROVINCIAOPEN = province;
-  s.DRIVEOPEN = drive;
+  context.restore();
 }
 
 // The checks of the key made before any operation but the initialisation
