@@ -11,7 +11,7 @@
 #include "records/file_numbers.h"
 #include "records/files.h"
 #include "records/isam.h"
-#include "ui/archive_lines.h"
+#include "ui/archives.h"
 #include "util/text.h"
 
 namespace vt::sample {
@@ -22,7 +22,6 @@ namespace fs = std::filesystem;
 // --- Record lengths and field positions (see the header's table) ------------
 
 constexpr int kCompanyLength = 512;
-constexpr int kEmployeeLength = 9600;
 constexpr int kSectorLength = 512;
 constexpr int kProfileLength = 256;
 constexpr int kCompanionLength = 512;
@@ -32,10 +31,9 @@ constexpr int kFixedDataLength = 256;
 constexpr std::size_t kStatusPos = 1;
 constexpr const char* kInUse = "00";
 
-struct Field {
-  std::size_t pos;
-  std::size_t length;
-};
+// Fields as the archive menu places them (ui/archives.h); the employee
+// record's are there.
+using Field = RecordField;
 
 constexpr Field kCompanyCode{3, 3};
 constexpr Field kCompanyName{6, 30};
@@ -44,13 +42,6 @@ constexpr Field kCompanyPostcode{66, 5};
 constexpr Field kCompanyTown{71, 25};
 constexpr Field kCompanyProvince{96, 2};
 constexpr Field kCompanyVat{98, 11};
-
-constexpr Field kEmployeeCode{3, 10};
-constexpr Field kEmployeeTaxCode{13, 16};
-constexpr Field kEmployeeHired{29, 8};
-constexpr Field kEmployeeLevel{37, 9};
-constexpr Field kEmployeeSurname{9515, 30};
-constexpr Field kEmployeeFirstName{9545, 30};
 
 constexpr Field kFormulaCode{4, 3};
 constexpr Field kFormulaDescription{7, 18};
@@ -67,7 +58,7 @@ constexpr Field kProfileDescription{6, 25};
 constexpr Field kProfileContract{31, 30};
 
 // The employee index: keyed by the employee code (records/isam.h).
-constexpr std::size_t kIndexKeyLength = kEmployeeCode.length;
+constexpr auto kIndexKeyLength = static_cast<std::size_t>(kEmployeeCode.length);
 constexpr int kIndexLength = static_cast<int>(indexNodeLength(kIndexKeyLength));
 
 // --- WKBASE.DAT rows: number (3), name (29), record length (5), description (40), CR LF.
@@ -80,14 +71,14 @@ constexpr std::size_t kRowDescriptionLength =
 
 const std::vector<FileRow> kFiles = {
     {kUserCompanyFile, "DITTE.DAT", kCompanyLength, "ARCHIVIO DITTE"},
-    {kUserEmployeeFile, "DIPEND.DAT", kEmployeeLength, "ARCHIVIO DIPENDENTI"},
+    {kUserEmployeeFile, "DIPEND.DAT", kSampleEmployeeLength, "ARCHIVIO DIPENDENTI"},
     {kEmployeeIndexFile, "DIPEND.IDX", kIndexLength, "INDICE CODICI DIPENDENTI"},
     {kUserSectorFile, "SETTORI.DAT", kSectorLength, "ARCHIVIO SETTORI"},
     {kSecondEmployeeIndexFile, "DIPEND29.IDX", kIndexLength, "INDICE CODICI DIPENDENTI (29)"},
     {kUserProfileFile, "PROFILI.DAT", kProfileLength, "ARCHIVIO PROFILI"},
     {kCompanionFile, "DIPCOMPL.DAT", kCompanionLength, "COMPLEMENTO DIPENDENTI"},
     {kStandardCompanyFile, "STDDITTE.DAT", kCompanyLength, "STANDARD - DITTE"},
-    {kStandardEmployeeFile, "STDDIPEN.DAT", kEmployeeLength, "STANDARD - DIPENDENTI"},
+    {kStandardEmployeeFile, "STDDIPEN.DAT", kSampleEmployeeLength, "STANDARD - DIPENDENTI"},
     {kStandardFormulaFile, "STDFORMU.DAT", kFormulaLength, "STANDARD - FORMULE"},
     {kStandardSectorFile, "STDSETTO.DAT", kSectorLength, "STANDARD - SETTORI"},
     {kStandardFixedDataFile, "STDFISSI.DAT", kFixedDataLength, "STANDARD - DATI FISSI"},
@@ -98,7 +89,7 @@ const std::vector<FileRow> kFiles = {
 // --- Building records ---------------------------------------------------------
 
 void put(std::string& record, Field field, std::string_view value) {
-  overwrite(record, field.pos, fitRight(value, field.length));
+  overwrite(record, static_cast<std::size_t>(field.position), fitRight(value, static_cast<std::size_t>(field.length)));
 }
 
 std::string inUse(int length) {
@@ -113,7 +104,7 @@ std::string freeSlot(int length) {
   return record;
 }
 
-std::string recordKey(int record, std::size_t width) { return zeroPad(std::to_string(record), width); }
+std::string recordKey(int record, int width) { return zeroPad(std::to_string(record), static_cast<std::size_t>(width)); }
 
 struct Company {
   const char* name;
@@ -148,8 +139,8 @@ struct Employee {
 };
 
 std::string employeeRecord(const Employee& e) {
-  if (e.code == nullptr) return freeSlot(kEmployeeLength);
-  std::string r = inUse(kEmployeeLength);
+  if (e.code == nullptr) return freeSlot(kSampleEmployeeLength);
+  std::string r = inUse(kSampleEmployeeLength);
   put(r, kEmployeeCode, e.code);
   put(r, kEmployeeTaxCode, e.taxCode);
   put(r, kEmployeeHired, e.hired);
