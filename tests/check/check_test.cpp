@@ -43,7 +43,6 @@ namespace fs = std::filesystem;
 constexpr std::size_t kKey = 10;  // the employee code
 constexpr std::size_t kNode = indexNodeLength(kKey);
 constexpr std::size_t kEntry = kKey + kIndexEntryOverhead;
-constexpr std::size_t kCodeOffset = 2;
 const std::string kFreeEntry = std::string(kKey, kIndexHighValue) + kIndexLeafLevel + kIndexFreeRecordNumber;
 
 void setVariable(const char* name, const std::string& value) {
@@ -200,7 +199,7 @@ TEST(Check, EveryCommandsExitStatusThroughTheProgram) {
     std::vector<double> records = {};
   };
   auto code = [](std::string c) {
-    return [c](const Installation& i) { i.patch(i.employees(), 3 * kSampleEmployeeLength + kCodeOffset, c); };
+    return [c](const Installation& i) { i.patch(i.employees(), 3 * kSampleEmployeeLength + kEmployeeCode.position - 1, c); };
   };
   const std::vector<Case> cases = {
       {"sound", [](auto&) {},
