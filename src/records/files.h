@@ -4,7 +4,8 @@
 // Row N of the file table "WKBASE.DAT" in the archives directory gives file
 // N's name template and record length:
 //
-//   Row layout (79 bytes, no header; row N at offset (N - 1) x 79)
+//   Row layout (79 bytes, no header; row N is the file's bytes (N - 1) x 79 + 1
+//   to N x 79)
 //   bytes  1- 3   not read by this program
 //   bytes  4-32   name template, blank-padded (trailing blanks cut)
 //   bytes 33-37   record length, decimal text (numeric value of the text)
