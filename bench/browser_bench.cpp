@@ -16,6 +16,7 @@
 #include "core/state.h"
 #include "platform/files.h"
 #include "records/files.h"
+#include "ui/archives.h"
 #include "ui/browser.h"
 #include "ui/copy_window.h"
 
@@ -25,13 +26,11 @@ using vt::S;
 
 constexpr int kStandardFile = 202;
 constexpr const char* kStandardName = "STDDIPE.DAT";
-constexpr std::size_t kRecordLength = 9600;
+constexpr std::size_t kRecordLength = vt::kSampleEmployeeLength;
 constexpr int kRecords = 1000;
-// Where the employee's code and name stand in the record (1-based).
-constexpr std::size_t kKeyPos = 3;
-constexpr std::size_t kKeyLength = 10;
-constexpr std::size_t kNamePos = 9515;
-constexpr std::size_t kNameLength = 35;
+// Where the employee's code and name stand in the record.
+constexpr vt::RecordField kKey = vt::kEmployeeCode;
+constexpr vt::RecordField kName = vt::kEmployeeDescription;
 
 // Answers nothing: the fill shows no box when the archive holds records.
 class SilentDialogs : public vt::Dialogs {
@@ -73,10 +72,10 @@ class Installation {
       std::string record(kRecordLength, ' ');
       record.replace(0, 2, "00");
       std::string code = std::to_string(1001000000 + i);
-      record.replace(kKeyPos - 1, kKeyLength, code);
+      record.replace(kKey.position - 1, kKey.length, code);
       std::string name;
       for (int c = 0; c < 12; ++c) name += static_cast<char>('A' + random() % 26);
-      record.replace(kNamePos - 1, name.size(), name + " MARIO");
+      record.replace(kName.position - 1, name.size(), name + " MARIO");
       archive << record;
     }
     archive.close();
@@ -87,10 +86,10 @@ class Installation {
     S().TABPARAM[vt::kParamChoice] = 2;
     S().TABPARAM[vt::kParamStandardFile] = kStandardFile;
     S().TABPARAM[vt::kParamUserFile] = 2;
-    S().TABPARAM[vt::kParamKeyPosition] = static_cast<std::int16_t>(kKeyPos);
-    S().TABPARAM[vt::kParamKeyLength] = static_cast<std::int16_t>(kKeyLength);
-    S().TABPARAM[vt::kParamDescriptionPosition] = static_cast<std::int16_t>(kNamePos);
-    S().TABPARAM[vt::kParamDescriptionLength] = static_cast<std::int16_t>(kNameLength);
+    S().TABPARAM[vt::kParamKeyPosition] = static_cast<std::int16_t>(kKey.position);
+    S().TABPARAM[vt::kParamKeyLength] = static_cast<std::int16_t>(kKey.length);
+    S().TABPARAM[vt::kParamDescriptionPosition] = static_cast<std::int16_t>(kName.position);
+    S().TABPARAM[vt::kParamDescriptionLength] = static_cast<std::int16_t>(kName.length);
     S().TABTESTI[vt::kTextChosenArchive] = "2 - ARCHIVIO DIPENDENTI";
   }
 

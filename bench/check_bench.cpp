@@ -20,6 +20,7 @@
 #include "platform/files.h"
 #include "records/files.h"
 #include "records/isam.h"
+#include "ui/archives.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ constexpr double kArchiveFile = 2;
 constexpr double kIndexFile = 7;
 constexpr const char* kArchiveName = "DIPEND.DAT";
 constexpr const char* kIndexName = "DIPEND.IDX";
-constexpr std::size_t kEmployeeLength = 9600;
+constexpr std::size_t kEmployeeLength = vt::kSampleEmployeeLength;
 constexpr std::size_t kNodeLength = 2176;
 constexpr std::size_t kKeyLength = 10;
 constexpr std::size_t kStatusLength = 2;

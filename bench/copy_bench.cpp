@@ -15,6 +15,7 @@
 #include "core/state.h"
 #include "records/files.h"
 #include "records/records.h"
+#include "ui/archives.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ struct File {
   int length;
 };
 constexpr File kCompanies{1, "DITTE.DAT", 400};
-constexpr File kEmployees{2, "DIPEND.DAT", 9600};
+constexpr File kEmployees{2, "DIPEND.DAT", vt::kSampleEmployeeLength};
 constexpr File kIndex{7, "DIPEND.IDX", 2176};
 constexpr File kCompanion{97, "DIPCOMPL.DAT", 300};
 constexpr File kFiles[] = {kCompanies, kEmployees, kIndex, kCompanion};

@@ -16,6 +16,8 @@
 #include "ui/browser.h"
 #include "ui/choice_window.h"
 #include "ui/copy_window.h"
+#include "ui/key_change.h"
+#include "ui/lookup_list.h"
 #include "ui/qt/choice_view.h"
 #include "ui/qt/key_change_view.h"
 #include "ui/qt/lookup_list_view.h"
@@ -56,11 +58,11 @@ int main(int argc, char** argv) {
   vt::app::installQtItalian();
 
   vt::qt::QtDialogs dialogs;
-  dialogs.registerView(std::string(vt::Scelta::kFormName), vt::qt::makeChoiceView);
-  dialogs.registerView("FILESTAN", vt::qt::makeBrowserView);
-  dialogs.registerView("FILESTA2", vt::qt::makeCopyWindowView);
-  dialogs.registerView("CODNUO", vt::qt::makeKeyChangeView);
-  dialogs.registerView("LISTA", vt::qt::makeLookupListView);
+  dialogs.registerView(vt::Scelta::kFormName, vt::qt::makeChoiceView);
+  dialogs.registerView(vt::Filestan::kFormName, vt::qt::makeBrowserView);
+  dialogs.registerView(vt::Filesta2::kFormName, vt::qt::makeCopyWindowView);
+  dialogs.registerView(vt::Codnuo::kFormName, vt::qt::makeKeyChangeView);
+  dialogs.registerView(vt::Lista::kFormName, vt::qt::makeLookupListView);
   vt::setDialogs(&dialogs);
 
   try {

@@ -19,6 +19,7 @@
 #include "records/records.h"
 #include "records/semaphore.h"
 #include "startup/installation.h"
+#include "ui/archive_lines.h"
 #include "util/text.h"
 
 namespace vt::check {
@@ -26,12 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every record begins with a two-character status ("99": a free slot), then
-// the code, as long as the index's key.
-constexpr std::size_t kStatusLength = 2;
-constexpr std::string_view kFreeStatus = "99";
-// Keys holding a byte of this code or above cannot go into an index.
-constexpr unsigned char kFirstUnindexable = 252;
+// Every record begins with a two-character status (kFreeMark: a free slot),
+// then the code, as long as the index's key.
+constexpr std::size_t kStatusLength = kFreeMark.size();
 // How many records pass between two progress reports.
 constexpr double kProgressStep = 1000;
 // The archive is read this many bytes at a time, at least (whole records).
@@ -58,7 +56,8 @@ SemaphoreWait& semaphoreWait() {
 
 // A wait's text on one line.
 std::string oneLine(std::string text) {
-  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+  const std::size_t length = std::string_view(kLineEnd).size();
+  for (std::size_t at; (at = text.find(kLineEnd)) != std::string::npos;) text.replace(at, length, " ");
   return text;
 }
 
@@ -281,7 +280,7 @@ Archive readArchive(const FileOf& file, std::size_t keyLength, const Progress& p
     systemCall([&] { return platform::readAt(handle, first * length, chunk.data(), records * length); });
     for (std::size_t i = 0; i < records; ++i) {
       const std::string_view record(chunk.data() + i * length, static_cast<std::size_t>(length));
-      const bool inUse = record.substr(0, kStatusLength) != kFreeStatus;
+      const bool inUse = record.substr(0, kStatusLength) != kFreeMark;
       archive.inUse.push_back(inUse);
       archive.codes.emplace_back(record.substr(kStatusLength, keyLength));
       archive.torn.push_back(inUse && record.find('\0') != std::string_view::npos);
@@ -293,8 +292,7 @@ Archive readArchive(const FileOf& file, std::size_t keyLength, const Progress& p
 
 bool indexable(std::string_view code) {
   bool blank = std::all_of(code.begin(), code.end(), [](char c) { return c == ' '; });
-  return !blank && std::none_of(code.begin(), code.end(),
-                                [](char c) { return static_cast<unsigned char>(c) >= kFirstUnindexable; });
+  return !blank && !holdsHighCharacters(code);
 }
 
 // --- The comparison ---------------------------------------------------------

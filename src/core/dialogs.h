@@ -17,6 +17,10 @@ namespace vt {
 
 class WindowPresenter;
 
+// The suite's line end, CR LF: between the lines of a box's text, and after
+// every line of the text files the suite writes.
+inline constexpr const char* kLineEnd = "\r\n";
+
 enum class Buttons { kOk, kOkCancel, kYesNo };
 enum class Icon { kNone, kCritical, kQuestion, kExclamation, kInformation };
 enum class Answer { kOk, kCancel, kYes, kNo };

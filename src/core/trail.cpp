@@ -13,20 +13,18 @@
 namespace vt {
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
-
 // The trap's message: the failure, what its undo had to say, then the trail
 // oldest first.
 std::string trapMessage(const RuntimeFailure& failure, const std::string& undone) {
   State& s = S();
-  std::string text = "Errore " + std::to_string(failure.code()) + " " + failure.description() + kCrLf;
-  if (!undone.empty()) text += undone + kCrLf;
+  std::string text = "Errore " + std::to_string(failure.code()) + " " + failure.description() + kLineEnd;
+  if (!undone.empty()) text += undone + kLineEnd;
   std::int16_t position = s.POSPROC;
   for (int step = 0; step < kTrailSlots; ++step) {
     position = static_cast<std::int16_t>(position + 1);
     if (position > kTrailSlots) position = 1;
     text += s.ULTIMEPROC[position];
-    text += kCrLf;
+    text += kLineEnd;
   }
   s.POSPROC = position;
   return text;
@@ -149,7 +147,7 @@ TrapOutcome GESTIONEERRORE(const RuntimeFailure& failure) {
   }
   const std::string undone = undoBeforeEnd();
   d.message(trapMessage(failure, undone), Buttons::kOk, Icon::kCritical, "Tessaro " + S().NOMEPROGRAMMA);
-  d.message(std::string("CHIUDERE TUTTE LE APPLICAZIONI DELLA TASK") + kCrLf + "LANCIARE RIPRISTINO TASK",
+  d.message(std::string("CHIUDERE TUTTE LE APPLICAZIONI DELLA TASK") + kLineEnd + "LANCIARE RIPRISTINO TASK",
             Buttons::kOk, Icon::kInformation, "Tessaro");
   endProgram(EndReason::kAtOnce, ExitStatus::kFailure);
 }

@@ -185,4 +185,18 @@ void CHIUDIFILE(double number) {
   s.NUMEROFILE[n] = 0;
 }
 
+SavedContext::SavedContext(Drive drive)
+    : company_(S().DITTAOPEN), year_(S().ANNOOPEN), region_(S().REGIONEOPEN), province_(S().PROVINCIAOPEN) {
+  if (drive == kWithDrive) drive_ = S().DRIVEOPEN;
+}
+
+void SavedContext::restore() const {
+  State& s = S();
+  s.DITTAOPEN = company_;
+  s.ANNOOPEN = year_;
+  s.REGIONEOPEN = region_;
+  s.PROVINCIAOPEN = province_;
+  if (drive_) s.DRIVEOPEN = *drive_;
+}
+
 }  // namespace vt

@@ -4,7 +4,8 @@
 // Row N of the file table "WKBASE.DAT" in the archives directory gives file
 // N's name template and record length:
 //
-//   Row layout (79 bytes, no header; row N at offset (N - 1) x 79)
+//   Row layout (79 bytes, no header; row N is the file's bytes (N - 1) x 79 + 1
+//   to N x 79)
 //   bytes  1- 3   not read by this program
 //   bytes  4-32   name template, blank-padded (trailing blanks cut)
 //   bytes 33-37   record length, decimal text (numeric value of the text)
@@ -20,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "records/file_numbers.h"
@@ -65,5 +67,20 @@ void DAMMINUMERO(double number);
 // Closes file `number` and sets its NUMEROFILE entry to 0; with 0, closes
 // every file and sets entries 1 to 600 to 0.
 void CHIUDIFILE(double number);
+
+// The context values DITTAOPEN, ANNOOPEN, REGIONEOPEN and PROVINCIAOPEN (and
+// DRIVEOPEN, with kWithDrive) as they were when it was made: a caller that
+// resolves paths more than once puts them back after each resolution has
+// consumed those its template needed.
+class SavedContext {
+ public:
+  enum Drive : bool { kWithoutDrive = false, kWithDrive = true };
+  explicit SavedContext(Drive drive = kWithoutDrive);
+  void restore() const;
+
+ private:
+  std::string company_, year_, region_, province_;
+  std::optional<std::string> drive_;
+};
 
 }  // namespace vt

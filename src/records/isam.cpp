@@ -1,45 +1,12 @@
-// ISAM keyed search over the suite's three-level index files.
+// ISAM keyed search over the suite's three-level index files (the format in
+// isam.h).
 //
-// An index file is a numbered suite file whose records are the nodes of a
-// tree of exactly three levels: the root (always record 1), second-level
-// nodes, and leaves, which map each key to the record number of its data
-// record in the archive. The other programs of the suite read and write the
-// same files, so every node written here is byte for byte what they expect.
-//
-// Key length. The record length L of the index (from "WKBASE.DAT") is
-// (KL + 7) x 128, where KL is the key length: KL = L / 128 - 7. With the
-// employee index (KL = 10) a node is 2,176 bytes.
-//
-// Node (one record, L bytes): 128 entries of KL + 7 bytes each, entry i
-// (1-based) at byte offset (i - 1) x (KL + 7).
-//
-//   Entry layout (offsets from the start of the entry)
-//   offset   width  content
-//   0        KL     the key; keys compare as single-byte strings, by
-//                   character code (unsigned)
-//   KL       1      level digit: '1' in the root, '2' in a second-level
-//                   node, '3' in a leaf; the same in every entry of a node
-//   KL + 1   6      decimal number, leading zeros: in the root and in
-//                   second-level nodes the record number of the child node;
-//                   in a leaf the record number of the data record
-//
-//   Example (KL = 10): the leaf entry of key "0010020001" with data record
-//   42 is "0010020001" "3" "000042".
-//
-// Used and free entries. The used entries of a node are a prefix of it, in
-// strictly ascending key order. Every later entry is free: KL characters of
-// code 252 (the high value, HV), the node's level digit and "000000". The
-// first character 252 of a node marks its first free entry, so no key may
-// contain it. A node is empty when its first key is HV; the index is empty
-// when the root is.
-//
-// Links. The key of a root or second-level entry is the first (lowest) key
-// of the child node it points to. No leaf or second-level node is ever left
-// full: the insertion that uses its last free entry splits it at once into
-// two halves of 64 entries, the right half appended at the end of the file.
-// The root is never split: it holds at most 128 second-level nodes, and an
-// insertion that would need a 129th is refused. Deletion removes the entry of
-// a node it empties from the node above; emptied nodes stay in the file,
+// How the operations keep the format: the insertion that uses the last free
+// entry of a leaf or second-level node splits it at once into two halves of
+// 64 entries, the right half appended at the end of the file. The root is
+// never split: it holds at most 128 second-level nodes, and an insertion
+// that would need a 129th is refused. Deletion removes the entry of a node
+// it empties from the node above; emptied nodes stay in the file,
 // unreferenced, and are never reused.
 #include "records/isam.h"
 
@@ -63,8 +30,8 @@ namespace vt {
 namespace {
 
 // --- The format ------------------------------------------------------------
-// (The named widths and values are exported in isam.h, the rule for a sound
-// node and entry in isam_node.h.)
+// (Described, with its named widths and values, in isam.h; the rule for a
+// sound node and entry in isam_node.h.)
 
 // Entries kept in each half when a full node is split.
 constexpr int kSplitHalf = kIndexEntriesPerNode / 2;
@@ -436,10 +403,6 @@ bool validRecordNumber(double record) {
   return record >= 1 && record <= kIndexMaxRecordNumber && std::floor(record) == record;
 }
 
-bool holdsHighCharacters(std::string_view key) {
-  return std::any_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) >= 252; });
-}
-
 // The first insertion into an empty index: records 1 to 3 anew.
 void writeFirstPath(IndexFile& index, std::string_view key, double record) {
   index.write(index.buildNode(kIndexRootLevel, kIndexRootRecord, indexEntryText(key, kIndexRootLevel, kIndexFirstBranchRecord)));
@@ -602,15 +565,9 @@ double initialise(double number, std::size_t keyLength) {
 // Opens the index for the initialisation, keeping the context values that
 // the path resolution would consume.
 void openKeepingContext(double number) {
-  State& s = S();
-  std::string company = s.DITTAOPEN, year = s.ANNOOPEN, region = s.REGIONEOPEN;
-  std::string province = s.PROVINCIAOPEN, drive = s.DRIVEOPEN;
+  const SavedContext context(SavedContext::kWithDrive);
   FAIOPEN(number);
-  s.DITTAOPEN = company;
-  s.ANNOOPEN = year;
-  s.REGIONEOPEN = region;
-  s.PROVINCIAOPEN = province;
-  s.DRIVEOPEN = drive;
+  context.restore();
 }
 
 // The checks of the key made before any operation but the initialisation
@@ -700,6 +657,11 @@ std::string indexNodeText(std::size_t keyLength, char level, std::string_view us
 }
 
 std::optional<std::size_t> indexKeyLength(double recordLength) { return keyLengthOf(recordLength); }
+
+bool holdsHighCharacters(std::string_view key) {
+  constexpr auto kHigh = static_cast<unsigned char>(kIndexHighValue);
+  return std::any_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) >= kHigh; });
+}
 
 void initialiseOpenIndex(double number) {
   std::optional<std::size_t> keyLength = keyLengthOf(S().LUNGREC[toInt16(number)]);

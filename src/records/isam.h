@@ -1,5 +1,44 @@
 // ISAM keyed search over the suite's three-level index files.
-// (The node and entry format is described at the top of isam.cpp.)
+//
+// An index file is a numbered suite file whose records are the nodes of a
+// tree of exactly three levels: the root (always record 1), second-level
+// nodes, and leaves, which map each key to the record number of its data
+// record in the archive. The other programs of the suite read and write the
+// same files, so every node written here is byte for byte what they expect.
+//
+// Key length. The record length L of the index (from "WKBASE.DAT") is
+// (KL + 7) x 128, where KL is the key length: KL = L / 128 - 7. With the
+// employee index (KL = 10) a node is 2,176 bytes.
+//
+// Node (one record, L bytes): 128 entries of KL + 7 bytes each, entry i (1
+// to 128) at positions (i - 1) x (KL + 7) + 1 to i x (KL + 7) of the node.
+//
+//   Entry layout (positions from 1 within the entry)
+//   pos            width  content
+//   1-KL           KL     the key; keys compare as single-byte strings, by
+//                         character code (unsigned)
+//   KL + 1         1      level digit: '1' in the root, '2' in a second-level
+//                         node, '3' in a leaf; the same in every entry of a
+//                         node
+//   KL + 2-KL + 7  6      decimal number, leading zeros: in the root and in
+//                         second-level nodes the record number of the child
+//                         node; in a leaf the record number of the data
+//                         record
+//
+//   Example (KL = 10): the leaf entry of key "0010020001" with data record
+//   42 is "0010020001" "3" "000042".
+//
+// Used and free entries. The used entries of a node are a prefix of it, in
+// strictly ascending key order. Every later entry is free: KL characters of
+// code 252 (the high value, HV), the node's level digit and "000000". The
+// first character 252 of a node marks its first free entry, so no key may
+// contain it. A node is empty when its first key is HV; the index is empty
+// when the root is.
+//
+// Links. The key of a root or second-level entry is the first (lowest) key
+// of the child node it points to. No leaf or second-level node is ever left
+// full (a node below the root always has a free last entry); the root holds
+// at most 128 second-level nodes.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +49,7 @@
 namespace vt {
 
 // The node layout's named widths and values (each explained in the format
-// table at the top of isam.cpp).
+// above).
 inline constexpr int kIndexEntriesPerNode = 128;
 inline constexpr std::size_t kIndexLevelDigitWidth = 1;
 inline constexpr std::size_t kIndexRecordNumberWidth = 6;
@@ -83,6 +122,10 @@ struct IndexFault {
 // place, "record N, elemento E: ...", and what is wrong alone when the fault
 // concerns the whole file.
 std::string describe(const IndexFault& fault, std::string_view place = {});
+
+// Whether `key` holds a character of the high value's code (252) or above:
+// no index can hold it (ISAM refuses it).
+bool holdsHighCharacters(std::string_view key);
 
 // The key length of an index whose record length is `recordLength`, or
 // nothing when no index node has that length.

@@ -1,6 +1,6 @@
 // The structural check of an index file: what vtmerv-check walks. (The node
-// and entry format is described at the top of isam.cpp; the rule for a
-// sound entry, which the operations apply too, is in isam_node.h.)
+// and entry format is described in isam.h; the rule for a sound entry,
+// which the operations apply too, is in isam_node.h.)
 #pragma once
 
 #include <string>

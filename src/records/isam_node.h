@@ -1,7 +1,7 @@
 // The nodes of an index as the operations (isam.cpp) and the structural
 // check (isam_check.cpp) both see them, and the one rule for a sound node and
 // a sound entry, with the fault it names. For the records layer only. (The
-// format is described at the top of isam.cpp.)
+// format is described in isam.h.)
 #pragma once
 
 #include <cstddef>

@@ -257,20 +257,14 @@ double LOF(double number) {
 
 void ELIMINA(double number) {
   State& s = S();
-  const std::string company = s.DITTAOPEN;
-  const std::string year = s.ANNOOPEN;
-  const std::string region = s.REGIONEOPEN;
-  const std::string province = s.PROVINCIAOPEN;
+  const SavedContext context;
   REGISTRAPROC("ELIMINA");
   guarded([&] {
     if (number <= 0) return;
     const int n = fileIndex(number);
     if (s.NUMEROFILE[n] != 0) CHIUDIFILE(number);
     if (VERBASE(number) == 0) return;
-    s.DITTAOPEN = company;
-    s.ANNOOPEN = year;
-    s.REGIONEOPEN = region;
-    s.PROVINCIAOPEN = province;
+    context.restore();
     std::int16_t relative = -1;
     const std::string path = DAMMIFILE(number, relative);
     if (path.empty()) return;
@@ -281,22 +275,12 @@ void ELIMINA(double number) {
 }
 
 void AZZERAFILE(double number) {
-  State& s = S();
-  const std::string company = s.DITTAOPEN;
-  const std::string year = s.ANNOOPEN;
-  const std::string region = s.REGIONEOPEN;
-  const std::string province = s.PROVINCIAOPEN;
-  auto restore = [&] {
-    s.DITTAOPEN = company;
-    s.ANNOOPEN = year;
-    s.REGIONEOPEN = region;
-    s.PROVINCIAOPEN = province;
-  };
+  const SavedContext context;
   ELIMINA(number);
-  restore();
+  context.restore();
   FAIOPEN(number);
   // The open consumed the values its template needed; the caller keeps them.
-  restore();
+  context.restore();
 }
 
 }  // namespace vt

@@ -16,8 +16,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr const char* kCrLf = "\r\n";
-
 // Whether a refusal of the semaphore's open or read means that another
 // program holds it: a sharing violation (70) everywhere; an access refusal
 // (75) only where the system answers so for a file held by another (a
@@ -68,9 +66,9 @@ class Wait {
                            ? "GLI ARCHIVI SONO IN USO DA UN ALTRO PROGRAMMA DELLA SUITE."
                            : "IL SEMAFORO DEGLI ARCHIVI NON E' ACCESSIBILE: FORSE E' IN USO DA UN ALTRO PROGRAMMA "
                              "DELLA SUITE, O MANCA L'AUTORIZZAZIONE.";
-    text += kCrLf;
+    text += kLineEnd;
     text += "IL PROGRAMMA ATTENDE CHE SI LIBERI (ATTESA " + minutesAndSeconds(waited) + ").";
-    text += kCrLf;
+    text += kLineEnd;
     text += "Errore " + std::to_string(failure.code()) + " " + failure.description();
     return {std::move(text), waited, waited >= kWaitBoxAfter};
   }

@@ -5,11 +5,13 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "core/dialogs.h"
 #include "platform/files.h"
 #include "records/companion.h"
 #include "records/file_numbers.h"
 #include "records/files.h"
 #include "records/isam.h"
+#include "ui/archives.h"
 #include "util/text.h"
 
 namespace vt::sample {
@@ -20,7 +22,6 @@ namespace fs = std::filesystem;
 // --- Record lengths and field positions (see the header's table) ------------
 
 constexpr int kCompanyLength = 512;
-constexpr int kEmployeeLength = 9600;
 constexpr int kSectorLength = 512;
 constexpr int kProfileLength = 256;
 constexpr int kCompanionLength = 512;
@@ -29,12 +30,10 @@ constexpr int kFixedDataLength = 256;
 
 constexpr std::size_t kStatusPos = 1;
 constexpr const char* kInUse = "00";
-constexpr const char* kFree = "99";
 
-struct Field {
-  std::size_t pos;
-  std::size_t length;
-};
+// Fields as the archive menu places them (ui/archives.h); the employee
+// record's are there.
+using Field = RecordField;
 
 constexpr Field kCompanyCode{3, 3};
 constexpr Field kCompanyName{6, 30};
@@ -43,13 +42,6 @@ constexpr Field kCompanyPostcode{66, 5};
 constexpr Field kCompanyTown{71, 25};
 constexpr Field kCompanyProvince{96, 2};
 constexpr Field kCompanyVat{98, 11};
-
-constexpr Field kEmployeeCode{3, 10};
-constexpr Field kEmployeeTaxCode{13, 16};
-constexpr Field kEmployeeHired{29, 8};
-constexpr Field kEmployeeLevel{37, 9};
-constexpr Field kEmployeeSurname{9515, 30};
-constexpr Field kEmployeeFirstName{9545, 30};
 
 constexpr Field kFormulaCode{4, 3};
 constexpr Field kFormulaDescription{7, 18};
@@ -66,27 +58,27 @@ constexpr Field kProfileDescription{6, 25};
 constexpr Field kProfileContract{31, 30};
 
 // The employee index: keyed by the employee code (records/isam.h).
-constexpr std::size_t kIndexKeyLength = kEmployeeCode.length;
+constexpr auto kIndexKeyLength = static_cast<std::size_t>(kEmployeeCode.length);
 constexpr int kIndexLength = static_cast<int>(indexNodeLength(kIndexKeyLength));
 
 // --- WKBASE.DAT rows: number (3), name (29), record length (5), description (40), CR LF.
 constexpr std::size_t kRowNumberLength = 3;
 constexpr std::size_t kRowNameLength = kBaseTemplateLength;
 constexpr std::size_t kRowLengthLength = kBaseRecordLengthLength;
-constexpr std::size_t kRowEndLength = 2;
+constexpr std::size_t kRowEndLength = std::string_view(kLineEnd).size();
 constexpr std::size_t kRowDescriptionLength =
     kBaseRowLength - kRowNumberLength - kRowNameLength - kRowLengthLength - kRowEndLength;
 
 const std::vector<FileRow> kFiles = {
     {kUserCompanyFile, "DITTE.DAT", kCompanyLength, "ARCHIVIO DITTE"},
-    {kUserEmployeeFile, "DIPEND.DAT", kEmployeeLength, "ARCHIVIO DIPENDENTI"},
+    {kUserEmployeeFile, "DIPEND.DAT", kSampleEmployeeLength, "ARCHIVIO DIPENDENTI"},
     {kEmployeeIndexFile, "DIPEND.IDX", kIndexLength, "INDICE CODICI DIPENDENTI"},
     {kUserSectorFile, "SETTORI.DAT", kSectorLength, "ARCHIVIO SETTORI"},
     {kSecondEmployeeIndexFile, "DIPEND29.IDX", kIndexLength, "INDICE CODICI DIPENDENTI (29)"},
     {kUserProfileFile, "PROFILI.DAT", kProfileLength, "ARCHIVIO PROFILI"},
     {kCompanionFile, "DIPCOMPL.DAT", kCompanionLength, "COMPLEMENTO DIPENDENTI"},
     {kStandardCompanyFile, "STDDITTE.DAT", kCompanyLength, "STANDARD - DITTE"},
-    {kStandardEmployeeFile, "STDDIPEN.DAT", kEmployeeLength, "STANDARD - DIPENDENTI"},
+    {kStandardEmployeeFile, "STDDIPEN.DAT", kSampleEmployeeLength, "STANDARD - DIPENDENTI"},
     {kStandardFormulaFile, "STDFORMU.DAT", kFormulaLength, "STANDARD - FORMULE"},
     {kStandardSectorFile, "STDSETTO.DAT", kSectorLength, "STANDARD - SETTORI"},
     {kStandardFixedDataFile, "STDFISSI.DAT", kFixedDataLength, "STANDARD - DATI FISSI"},
@@ -97,7 +89,7 @@ const std::vector<FileRow> kFiles = {
 // --- Building records ---------------------------------------------------------
 
 void put(std::string& record, Field field, std::string_view value) {
-  overwrite(record, field.pos, fitRight(value, field.length));
+  overwrite(record, static_cast<std::size_t>(field.position), fitRight(value, static_cast<std::size_t>(field.length)));
 }
 
 std::string inUse(int length) {
@@ -108,11 +100,11 @@ std::string inUse(int length) {
 
 std::string freeSlot(int length) {
   std::string record(static_cast<std::size_t>(length), ' ');
-  overwrite(record, kStatusPos, kFree);
+  overwrite(record, kStatusPos, kFreeMark);
   return record;
 }
 
-std::string recordKey(int record, std::size_t width) { return zeroPad(std::to_string(record), width); }
+std::string recordKey(int record, int width) { return zeroPad(std::to_string(record), static_cast<std::size_t>(width)); }
 
 struct Company {
   const char* name;
@@ -147,8 +139,8 @@ struct Employee {
 };
 
 std::string employeeRecord(const Employee& e) {
-  if (e.code == nullptr) return freeSlot(kEmployeeLength);
-  std::string r = inUse(kEmployeeLength);
+  if (e.code == nullptr) return freeSlot(kSampleEmployeeLength);
+  std::string r = inUse(kSampleEmployeeLength);
   put(r, kEmployeeCode, e.code);
   put(r, kEmployeeTaxCode, e.taxCode);
   put(r, kEmployeeHired, e.hired);
@@ -301,7 +293,7 @@ std::string archive(const Item (&items)[N], Make make) {
 }
 
 std::string baseTable() {
-  std::string blankRow = std::string(kBaseRowLength - kRowEndLength, ' ') + "\r\n";
+  std::string blankRow = std::string(kBaseRowLength - kRowEndLength, ' ') + kLineEnd;
   std::string table;
   for (int n = 1; n <= kFiles.back().number; ++n) {
     auto row = std::find_if(kFiles.begin(), kFiles.end(), [n](const FileRow& f) { return f.number == n; });
@@ -312,7 +304,7 @@ std::string baseTable() {
     std::string length = std::to_string(row->recordLength);
     length = std::string(kRowLengthLength - std::min(length.size(), kRowLengthLength), ' ') + length;
     table += zeroPad(std::to_string(n), kRowNumberLength) + fitRight(row->name, kRowNameLength) + length +
-             fitRight(row->description, kRowDescriptionLength) + "\r\n";
+             fitRight(row->description, kRowDescriptionLength) + kLineEnd;
   }
   return table;
 }
@@ -359,15 +351,14 @@ void createSampleInstallation(const std::string& drivesRoot, const std::string& 
   if (fs::exists(archives / kBaseFileName)) {
     throw std::runtime_error("an installation is already there: " + platform::nativeText(archives / kBaseFileName));
   }
-  const std::string lineEnd = "\r\n";
-  writeFile(onDrive(drivesRoot, "C:\\PWELKIN\\WKPERARK.WKP"), kArchivesDirectory + lineEnd);
-  writeFile(onDrive(drivesRoot, "C:\\PWELKIN\\WKPERPRO.WKP"), kProgramsDirectory + lineEnd);
-  writeFile(onDrive(drivesRoot, "C:\\TARNIX\\TARNIX.INI"), std::string(kTaskNumber) + " VTMERV" + lineEnd);
+  writeFile(onDrive(drivesRoot, "C:\\PWELKIN\\WKPERARK.WKP"), std::string(kArchivesDirectory) + kLineEnd);
+  writeFile(onDrive(drivesRoot, "C:\\PWELKIN\\WKPERPRO.WKP"), std::string(kProgramsDirectory) + kLineEnd);
+  writeFile(onDrive(drivesRoot, "C:\\TARNIX\\TARNIX.INI"), std::string(kTaskNumber) + " VTMERV" + kLineEnd);
   writeFile(onDrive(drivesRoot, kProgramsDirectory) / "LEGGIMI.TXT",
-            "Cartella dei programmi della suite Tessaro." + lineEnd);
+            std::string("Cartella dei programmi della suite Tessaro.") + kLineEnd);
   writeFile(platform::fileSystemPath(configFolder) / "VELTRANI" / "TESSARO.conf",
-            "[General]" + lineEnd + "PERCORSOARCHIVI=" + kArchivesDirectory + lineEnd +
-                "PERCORSOPROGRAMMI=" + kProgramsDirectory + lineEnd);
+            std::string("[General]") + kLineEnd + "PERCORSOARCHIVI=" + kArchivesDirectory + kLineEnd +
+                "PERCORSOPROGRAMMI=" + kProgramsDirectory + kLineEnd);
 
   auto company = [](int record, const Company& c) { return companyRecord(record, c); };
   auto employee = [](int, const Employee& e) { return employeeRecord(e); };

@@ -18,7 +18,7 @@
 //
 //   no.  name            record  content
 //     1  DITTE.DAT          512  user companies, keyed by record number
-//     2  DIPEND.DAT        9600  user employees
+//     2  DIPEND.DAT        9600  user employees (kSampleEmployeeLength, ui/archives.h)
 //     7  DIPEND.IDX        2176  index of the user employees' codes (key 10)
 //     8  SETTORI.DAT        512  user sectors, keyed by record number
 //    30  DIPEND29.IDX      2176  second employee-code index, empty
@@ -37,9 +37,7 @@
 //
 //   companies   3-5 code (= record number)  6-35 name  36-65 address
 //               66-70 postcode  71-95 town  96-97 province  98-108 VAT number
-//   employees   3-12 code (company 3, sub-company 3, employee 4)
-//               13-28 tax code  29-36 hiring date YYYYMMDD  37-45 level
-//               9515-9544 surname  9545-9574 first name
+//   employees   as ui/archives.h describes the employee record
 //   formulas    4-6 code (= record number)  7-24 description  25-124 formula
 //   sectors     381-384 code (= record number)  385-400 description
 //   fixed data  3-42 description  43-62 value

@@ -116,7 +116,7 @@ void FINETASK(ExitStatus status) {
     if (platform::pathKind(file) != platform::PathKind::kFile) return;
     std::string line(kTaskLineLength, ' ');
     overwrite(line, 1, S().NUMEROTASK);
-    systemCall([&] { platform::replaceFile(file, line + kTaskLineEnd); });
+    systemCall([&] { platform::replaceFile(file, line + kLineEnd); });
   });
   CHIUDIFILE(0);
   endProgram(EndReason::kNormal, status);

@@ -42,10 +42,9 @@ inline constexpr const char* kTaskFileOfVtPrograms = "C:\\TARNIX\\TARNIX.INI";
 inline constexpr const char* kTaskFileOfOtherPrograms = "C:\\PWELKIN\\WKCOMUNE.WKP";
 
 // Task file line: the task number in characters 1-2, the whole line rewritten
-// 100 characters long.
+// 100 characters long, then the line end (kLineEnd).
 inline constexpr std::size_t kTaskNumberLength = 2;
 inline constexpr std::size_t kTaskLineLength = 100;
-inline constexpr const char* kTaskLineEnd = "\r\n";
 // The most a task file or a path file may hold: their one line is short.
 inline constexpr std::size_t kConfigurationFileLimit = 4096;
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "records/companion.h"
 #include "records/file_numbers.h"
 #include "repository/descriptors.h"
 #include "ui/archive_lines.h"
@@ -26,6 +27,37 @@ struct RecordField {
   int position = 0;
   int length = 0;
 };
+
+// The employee record (the employee archives, files 2 and 202), positions
+// from 1:
+//
+//   1-2        status: "00" in use, kFreeMark a free slot
+//   3-12       code: company (3), sub-company (3), employee (4); the key of
+//              the menu row and of the employee index (file 7)
+//   13-28      tax code
+//   29-36      hiring date, YYYYMMDD
+//   37-45      level
+//   9515-9544  surname
+//   9545-9574  first name
+//
+// The rest is not read by this program. The menu row's description is the
+// surname and the first five characters of the first name (9515-9549).
+// Characters 1 to 45, status to level, are the head that the companion
+// record copies (records/companion.h). The record length is the file's, from
+// "WKBASE.DAT".
+inline constexpr RecordField kEmployeeCode{3, kEmployeeKeyLength};
+inline constexpr RecordField kEmployeeTaxCode{13, 16};
+inline constexpr RecordField kEmployeeHired{29, 8};
+inline constexpr RecordField kEmployeeLevel{37, 9};
+inline constexpr RecordField kEmployeeSurname{9515, 30};
+inline constexpr RecordField kEmployeeFirstName{9545, 30};
+inline constexpr RecordField kEmployeeDescription{kEmployeeSurname.position, 35};
+static_assert(kEmployeeLevel.position + kEmployeeLevel.length - 1 == static_cast<int>(kCompanionHeadLength),
+              "the companion record's head ends with the level");
+// The record length the sample installation (sample/) gives the employee
+// archives, which the tests and the benchmarks build theirs with; the
+// program itself never assumes it.
+inline constexpr std::size_t kSampleEmployeeLength = 9600;
 
 struct Archive {
   std::string_view menuText;  // kMenuTextLength characters, "N - " first
@@ -44,8 +76,7 @@ inline constexpr std::size_t kMenuTextLength = 23;
 
 inline constexpr auto kMenuArchives = std::to_array<Archive>({
     {"1 - ARCHIVIO DITTE     ", kStandardCompanyFile, kUserCompanyFile, {3, 3}, {6, 30}, T261},
-    // The description: the surname (30) and 5 characters of the first name.
-    {"2 - ARCHIVIO DIPENDENTI", kStandardEmployeeFile, kUserEmployeeFile, {3, 10}, {9515, 35}},
+    {"2 - ARCHIVIO DIPENDENTI", kStandardEmployeeFile, kUserEmployeeFile, kEmployeeCode, kEmployeeDescription},
     {"3 - ARCHIVIO FORMULE   ", kStandardFormulaFile, kUserFormulaFile, {4, 3}, {7, 18}},
     {"4 - ARCHIVIO SETTORI   ", kStandardSectorFile, kUserSectorFile, {381, 4}, {385, 16}, S204},
     {"5 - ARCHIVIO DATI FISSI", kStandardFixedDataFile, kNoUserFile, {}, {}},

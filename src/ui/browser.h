@@ -38,7 +38,8 @@ class Filestan : public TwoListWindow {
   // outlive this window's closing.
   explicit Filestan(Filesta2& copyWindow);
 
-  std::string_view formName() const override { return "FILESTAN"; }
+  static constexpr const char* kFormName = "FILESTAN";
+  std::string_view formName() const override { return kFormName; }
 
   // Sets TABFLAG(kFlagLeftBrowser) to 0, centres the window, lists the records in use of
   // the standard archive (at most records 1 to 1,000) and selects the first

@@ -26,7 +26,7 @@ namespace vt {
 
 class Scelta : public WindowPresenter {
  public:
-  static constexpr std::string_view kFormName = "Scelta";
+  static constexpr const char* kFormName = "Scelta";
 
   // Window size in twips.
   static constexpr int kWidth = 10800;

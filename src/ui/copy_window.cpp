@@ -39,7 +39,7 @@ void showOutOfLimits() { dialogs().message(Filesta2::kOutOfLimits, Buttons::kOk,
 
 // "IL RECORD  5 E' ESISTENTE" CR LF "SOVRASCRIVERE ?": Yes to overwrite.
 bool overwriteAllowed(double record) {
-  std::string question = "IL RECORD " + STR(record) + " E' ESISTENTE" + "\r\n" + "SOVRASCRIVERE ?";
+  std::string question = "IL RECORD " + STR(record) + " E' ESISTENTE" + kLineEnd + "SOVRASCRIVERE ?";
   return dialogs().message(question, Buttons::kYesNo, Icon::kNone) == Answer::kYes;
 }
 

@@ -38,7 +38,8 @@ class Filesta2 : public TwoListWindow {
 
   Filesta2() = default;
 
-  std::string_view formName() const override { return "FILESTA2"; }
+  static constexpr const char* kFormName = "FILESTA2";
+  std::string_view formName() const override { return kFormName; }
 
   // Shows the archive's title, centres the window and fills the user-archive
   // list (AGGIORNA). The chosen lines already handed over stay. Trail

@@ -25,7 +25,6 @@ namespace {
 constexpr std::int16_t kKeyChangeMode = 0;
 constexpr double kKeyChangeArchive = kUserEmployeeFile;
 
-constexpr const char* kCrLf = "\r\n";
 constexpr const char* kCopyTitle = "Copia dipendente da archivi standard";
 // The trap's line when a copy cut short by a failure could not be undone.
 constexpr const char* kNotUndone =
@@ -93,7 +92,7 @@ int SCRIVI2(Filesta2& window, const std::string& line, int index) {
         bool overwritten = false;
         const double found = ISAM(kEmployeeIndexFile, code, kIsamSearch);
         if (found > 0 &&
-            DOMANDASN("IL CODICE " + code + " E' ESISTENTE" + kCrLf + "SOVRASCRIVERE ?") == "S") {
+            DOMANDASN("IL CODICE " + code + " E' ESISTENTE" + kLineEnd + "SOVRASCRIVERE ?") == "S") {
           // The user's record of that employee is the one the index points at.
           if (!semaphore.take()) {
             endCopy(semaphore);

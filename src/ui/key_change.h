@@ -61,6 +61,7 @@ class Codnuo : public WindowPresenter {
       "---Sottoditta             ---03N-0000000--000-000000041000000010000XP102-----",
       "---Dipendente             ---04N-0000000--000-P00200071000000010000XP002-----",
   };
+  static constexpr const char* kFormName = "CODNUO";
   static constexpr const char* kCaption = "Variazione Chiave - Codice Nuovo";
   static constexpr const char* kTitle = "VARIAZIONE CHIAVE - CODICE";
   static constexpr const char* kListHeading = "LISTA DITTE";
@@ -71,7 +72,7 @@ class Codnuo : public WindowPresenter {
   static constexpr int kWidth = 8400;
   static constexpr int kHeight = 6300;
 
-  std::string_view formName() const override { return "CODNUO"; }
+  std::string_view formName() const override { return kFormName; }
 
   // Centres the window, starts from the all-zero key, shows the fields
   // (CARICAN), lists the companies (CARDITN) and puts the focus in the

@@ -20,6 +20,7 @@ inline constexpr int kShiftCtrl = 3;
 class Lista : public WindowPresenter {
  public:
   static constexpr int kTextLines = 5;
+  static constexpr const char* kFormName = "LISTA";
   static constexpr const char* kCaption = "Lista";
   static constexpr const char* kTitle = "LISTA";
   static constexpr const char* kTextLine = "Etichetta1";
@@ -27,7 +28,7 @@ class Lista : public WindowPresenter {
   static constexpr int kWidth = 6000;
   static constexpr int kHeight = 5400;
 
-  std::string_view formName() const override { return "LISTA"; }
+  std::string_view formName() const override { return kFormName; }
 
   // Sizes the window and centres it on the screen.
   void load() override;

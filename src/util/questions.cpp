@@ -23,7 +23,6 @@ constexpr const char* kAnswerTitle = "Domanda e risposta";
 constexpr const char* kInvalidDateFormat = "Inserire data valida nel formato gg/mm/aaaa";
 constexpr const char* kRefusedDateHead = "LA DATA ";
 constexpr const char* kRefusedDateTail = " NON E' CORRETTA ";
-constexpr const char* kLineBreak = "\r\n";
 constexpr char kLineBreakMark = '*';
 // DOMANDASN breaks its text at no more than this many "*".
 constexpr std::size_t kMaxYesNoLineBreaks = 10;
@@ -99,7 +98,7 @@ std::string breakLines(std::string_view text, std::size_t limit) {
   for (std::size_t cuts = 0; cuts < limit; ++cuts) {
     std::size_t mark = text.find(kLineBreakMark, from);
     if (mark == std::string_view::npos) break;
-    result.append(text.substr(from, mark - from)).append(kLineBreak);
+    result.append(text.substr(from, mark - from)).append(kLineEnd);
     from = mark + 1;
   }
   result.append(text.substr(from));

@@ -26,6 +26,7 @@
 #include "platform/files.h"
 #include "records/semaphore.h"
 #include "sample/sample_installation.h"
+#include "ui/archives.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -42,8 +43,6 @@ namespace fs = std::filesystem;
 constexpr std::size_t kKey = 10;  // the employee code
 constexpr std::size_t kNode = indexNodeLength(kKey);
 constexpr std::size_t kEntry = kKey + kIndexEntryOverhead;
-constexpr std::size_t kEmployee = 9600;
-constexpr std::size_t kCodeOffset = 2;
 const std::string kFreeEntry = std::string(kKey, kIndexHighValue) + kIndexLeafLevel + kIndexFreeRecordNumber;
 
 void setVariable(const char* name, const std::string& value) {
@@ -200,7 +199,7 @@ TEST(Check, EveryCommandsExitStatusThroughTheProgram) {
     std::vector<double> records = {};
   };
   auto code = [](std::string c) {
-    return [c](const Installation& i) { i.patch(i.employees(), 3 * kEmployee + kCodeOffset, c); };
+    return [c](const Installation& i) { i.patch(i.employees(), 3 * kSampleEmployeeLength + kEmployeeCode.position - 1, c); };
   };
   const std::vector<Case> cases = {
       {"sound", [](auto&) {},
@@ -214,10 +213,10 @@ TEST(Check, EveryCommandsExitStatusThroughTheProgram) {
       {"blank code", code("          "), {{"verifica", 1}, {"ripara", 1}}, Kind::kUnindexableCode, {4}},
       {"code with a byte of 252", code("003001000\xFC"), {{"verifica", 1}, {"ripara", 1}}, Kind::kUnindexableCode, {4}},
       {"NUL bytes inside a record in use",
-       [](const Installation& i) { i.patch(i.employees(), 3 * kEmployee + 700, std::string(64, '\0')); },
+       [](const Installation& i) { i.patch(i.employees(), 3 * kSampleEmployeeLength + 700, std::string(64, '\0')); },
        {{"verifica", 1}, {"ripara", 1}}, Kind::kTornRecord, {4}},
       {"a record of zeros after the last, as a crash leaves a file that grew",
-       [](const Installation& i) { i.patch(i.employees(), 5 * kEmployee, std::string(kEmployee, '\0')); },
+       [](const Installation& i) { i.patch(i.employees(), 5 * kSampleEmployeeLength, std::string(kSampleEmployeeLength, '\0')); },
        {{"verifica", 1}, {"ripara", 1}}, Kind::kTornRecord, {6}},
   };
   for (const Case& c : cases) {

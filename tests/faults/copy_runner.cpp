@@ -18,6 +18,7 @@
 #include "scripted_dialogs.h"
 #include "ui/copy_window.h"
 #include "ui/employee_copy.h"
+#include "ui/key_change.h"
 
 using namespace vt;
 
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
   const std::string kind = argv[1], mode = argv[2];
   testing::ScriptedDialogs dialogs;
   setEndHook([&](EndReason) { report(dialogs, "ended"); });
-  dialogs.onWindow("CODNUO", [](WindowPresenter& window) {
+  dialogs.onWindow(Codnuo::kFormName, [](WindowPresenter& window) {
     S().TABTESTI[kTextKey] = kNewCode;
     window.close();
   });

@@ -94,6 +94,16 @@ TEST_F(Records, TemplatesTakeTheContextValuesInTheirPlaceholders) {
   }
 }
 
+// AZZERAFILE resolves its file's path three times, each with the caller's
+// context values, and leaves them as they were.
+TEST_F(Records, EmptyingAFileKeepsTheContextValues) {
+  writeTable({{9, {"D###\\A**R@@P%%.DAT", 10}}});
+  writeArchive("D007/A05R09PMI.DAT", "0123456789");
+  S().DITTAOPEN = "7", S().ANNOOPEN = "2005", S().REGIONEOPEN = "9", S().PROVINCIAOPEN = "MI";
+  AZZERAFILE(9);  // the file emptied, the values as they were
+  EXPECT_EQ(archive("D007/A05R09PMI.DAT") + S().DITTAOPEN + S().ANNOOPEN + S().REGIONEOPEN + S().PROVINCIAOPEN, "720059MI");
+}
+
 TEST_F(Records, RecordRLiesAtRMinusOneTimesTheLength) {
   writeTable({{1, {"WKDITTE.DAT", 10}}});
   writeArchive("WKDITTE.DAT", std::string(10, '1') + std::string(10, '2') + "333");

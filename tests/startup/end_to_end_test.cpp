@@ -95,8 +95,9 @@ struct Row {
 std::string question(int record) { return "IL RECORD " + STR(record) + " E' ESISTENTE\r\nSOVRASCRIVERE ?"; }
 std::string codeTaken(const std::string& code) { return "IL CODICE " + code + " E' ESISTENTE\r\nSOVRASCRIVERE ?"; }
 const std::string kOk = "CONTINUARE ? ";
-const Lines kCopyRun = {"Scelta", "FILESTAN", "FILESTA2"};
-const Lines kKeyChangeRun = {"Scelta", "FILESTAN", "FILESTA2", "CODNUO"};
+const Lines kMenuRun = {Scelta::kFormName}, kBrowseRun = {Scelta::kFormName, Filestan::kFormName};
+const Lines kCopyRun = {Scelta::kFormName, Filestan::kFormName, Filesta2::kFormName};
+const Lines kKeyChangeRun = {Scelta::kFormName, Filestan::kFormName, Filesta2::kFormName, Codnuo::kFormName};
 const std::string kPathFile = "drives/C/PWELKIN/WKPERARK.WKP";
 
 // The records of `file` made `length` long, each ending in "FINE", its row saying so.
@@ -136,10 +137,9 @@ const Row kRows[] = {
      [](testing::TempFolder& f) { lengthen(f, 206, "STDPROFI.DAT", 256, 260); }, 6, {"D007", "S", "5"}, {"1", "4"}, {},
      {Answer::kYes}, {}, {question(1)}, kCopyRun, {{48, 1, 206, 1, "001"}, {48, 7, 206, 7, "007"}}, 0, 3},
     {"fixed data are explained, never copied", nullptr, 5, {}, {}, {}, {}, {},
-     {"ATTENZIONE !!\rArchivio gestito dall'utente...\r(per eventuali informazioni rivolgersi a Veltrani Rudivoz)"},
-     {"Scelta"}},
+     {"ATTENZIONE !!\rArchivio gestito dall'utente...\r(per eventuali informazioni rivolgersi a Veltrani Rudivoz)"}, kMenuRun},
     {"Uscita in the browser, the registry alone gives the paths", [](testing::TempFolder& f) { remove(f, kPathFile); },
-     1, {"1", "4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}},
+     1, {"1", "4"}, {}, {}, {}, {}, {}, kBrowseRun},
     {"employees: a code not in the index goes to the key change and is appended", nullptr, 2, {"SBIANCHI", "5"},
      {"SBIANCHI", "4"}, {"3 1 25"}, {Answer::kOk}, {}, {kOk}, kKeyChangeRun,
      {{2, 6, 202, 2, "0030010025"}, {97, 6, 2, 6, ""}, {7, 6, 0, 0, "0030010025"}}, 0, 1,
@@ -159,25 +159,24 @@ const Row kRows[] = {
      {"SBIANCHI", "SCOLOMBO", "5"}, {"1", "4"}, {"3 1 1 C"}, {}, {},
      {"ATTENZIONE!!!! CODICE 0030010001 GIA ESISTENTE"}, kKeyChangeRun, {}, 2, 0},
     {"leaving the menu, a missing task file is not made", [](testing::TempFolder& f) { remove(f, kTaskFile); }, 0, {},
-     {}, {}, {}, {}, {}, {"Scelta"}},
+     {}, {}, {}, {}, {}, kMenuRun},
     {"a missing standard archive", [](testing::TempFolder& f) { remove(f, kArchives + "STDPROFI.DAT"); }, 6, {}, {},
-     {}, {}, {}, {"6 - ARCHIVIO PROFILI     - ARCHIVIO NON TROVATO"}, {"Scelta"}, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
+     {}, {}, {}, {"6 - ARCHIVIO PROFILI     - ARCHIVIO NON TROVATO"}, kMenuRun, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
     {"an empty standard archive", [](testing::TempFolder& f) { f.write(kArchives + "STDDITTE.DAT", ""); }, 1, {}, {},
-     {}, {}, {}, {"1 - ARCHIVIO DITTE - ARCHIVIO NON TROVATO"}, {"Scelta"}, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
+     {}, {}, {}, {"1 - ARCHIVIO DITTE - ARCHIVIO NON TROVATO"}, kMenuRun, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
     {"an archive with nothing in use",
      [](testing::TempFolder& f) { f.write(kArchives + "STDSETTO.DAT", fitRight("99", 512) + fitRight("99", 512)); }, 4,
-     {}, {}, {}, {}, {}, {"NESSUN RECORD TROVATO"}, {"Scelta", "FILESTAN"}, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
+     {}, {}, {}, {}, {}, {"NESSUN RECORD TROVATO"}, kBrowseRun, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
     {"without settings the path files give the paths, the task number is trimmed",
      [](testing::TempFolder& f) {
        f.clearRegistry();
        f.write(kPathFile, "  C:\\PWELKIN\\ARCHIVI  \r\nC:\\ALTRO\r\n");
        f.write(kTaskFile, " 7 VTMERV\r\n");
-     }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}, {}, -1, -1, "", ExitStatus::kOperatorEnd, "7"},
+     }, 1, {"4"}, {}, {}, {}, {}, {}, kBrowseRun, {}, -1, -1, "", ExitStatus::kOperatorEnd, "7"},
     {"a registry path that names nothing leaves both paths to the path files",
-     [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\NONCE"); }, 1, {"4"}, {}, {}, {}, {}, {}, {"Scelta", "FILESTAN"}},
+     [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\NONCE"); }, 1, {"4"}, {}, {}, {}, {}, {}, kBrowseRun},
     {"a registry path that names a file leaves both paths to the path files",
-     [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\TARNIX\\TARNIX.INI"); }, 1, {"4"}, {}, {}, {}, {}, {},
-     {"Scelta", "FILESTAN"}},
+     [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\TARNIX\\TARNIX.INI"); }, 1, {"4"}, {}, {}, {}, {}, {}, kBrowseRun},
     {"a blank path file ends the run at once",
      [](testing::TempFolder& f) {
        f.clearRegistry();
@@ -218,18 +217,18 @@ TEST_P(EndToEnd, EveryFileHoldsWhatTheRunWrote) {
   const Files before = folder.files();
   for (Answer a : run.answers) boxes.answer(a);
   for (const auto& t : run.typed) boxes.type(t);
-  boxes.onWindow("Scelta", [&](WindowPresenter& w) {
+  boxes.onWindow(Scelta::kFormName, [&](WindowPresenter& w) {
     auto& menu = dynamic_cast<Scelta&>(w);
     if (run.menu > 0) menu.listSelect(static_cast<std::size_t>(run.menu - 1));
     menu.listKeyPress(run.menu > 0 ? Scelta::kEnter : Scelta::kEscape);
   });
-  boxes.onWindow("FILESTAN", [&](WindowPresenter& w) {
+  boxes.onWindow(Filestan::kFormName, [&](WindowPresenter& w) {
     for (const std::string& step : run.browser) act(dynamic_cast<Filestan&>(w), step);
   });
   int chosenLeft = -1;
   int userLines = -1;
   std::string firstUserLine;
-  boxes.onWindow("FILESTA2", [&](WindowPresenter& w) {
+  boxes.onWindow(Filesta2::kFormName, [&](WindowPresenter& w) {
     auto& copy = dynamic_cast<Filesta2&>(w);
     for (const std::string& step : run.copy) act(copy, step);
     chosenLeft = static_cast<int>(copy.lines(Filesta2::kChosenList).size());
@@ -238,7 +237,7 @@ TEST_P(EndToEnd, EveryFileHoldsWhatTheRunWrote) {
     EXPECT_EQ(S().NUMEROFILE[kSemaphoreFileNumber], 0) << "the semaphore is free between copies";
   });
   std::size_t code = 0;
-  boxes.onWindow("CODNUO", [&](WindowPresenter& w) {
+  boxes.onWindow(Codnuo::kFormName, [&](WindowPresenter& w) {
     auto& dialog = dynamic_cast<Codnuo&>(w);
     EXPECT_EQ(dialog.companies().size(), 3u) << "the user's companies in use";
     while (!dialog.isClosed() && code < run.codes.size()) {

@@ -19,7 +19,7 @@ TEST(CodDip, TheArchive29UsesIndex30_AndTheCheckModeReachesTheDialog) {
     S().PERARK = "C:\\PWELKIN\\ARCHIVI";
     int mode = -1;
     int index = -1;
-    dialogs.onWindow("CODNUO", [&](WindowPresenter& w) {
+    dialogs.onWindow(Codnuo::kFormName, [&](WindowPresenter& w) {
       auto& window = dynamic_cast<Codnuo&>(w);
       mode = S().TABPARAM[kParamCheckMode];
       index = S().NUMEROFILE[static_cast<int>(S().TABPARAM[kParamKeyIndexFile])] != 0 ? S().TABPARAM[kParamKeyIndexFile] : 0;

@@ -17,6 +17,7 @@
 #include "temp_install.h"
 #include "ui/copy_window.h"
 #include "ui/employee_copy.h"
+#include "ui/key_change.h"
 #include "util/text.h"
 
 #ifndef _WIN32  // fork: the copying processes share the test's set-up
@@ -60,7 +61,7 @@ TEST(EmployeeCopy, TheIndexAndCompanionAreOnDiskBeforeTheEmployeeRecord_AllBefor
       if (!events.ends_with(seen)) events += seen;
     });
     platform::fault::armSyncFailure(refused);
-    dialogs.onWindow("CODNUO", [](WindowPresenter& w) {
+    dialogs.onWindow(Codnuo::kFormName, [](WindowPresenter& w) {
       S().TABTESTI[kTextKey] = "0010010077";
       w.close();
     });
@@ -86,7 +87,7 @@ TEST(EmployeeCopy, TheIndexAndCompanionAreOnDiskBeforeTheEmployeeRecord_AllBefor
 #ifndef _WIN32
 constexpr int kWriters = 4;
 constexpr int kCopiesEach = 100;
-constexpr std::size_t kEmployeeLength = 9600, kCompanionLength = 512, kSampleEmployees = 5;
+constexpr std::size_t kCompanionLength = 512, kSampleEmployees = 5;
 
 std::string code(int program, int copy) { return "001" + zeroPad(std::to_string(program + 10), 3) + zeroPad(std::to_string(copy), 4); }
 
@@ -106,7 +107,7 @@ TEST(EmployeeCopy, FourProcessesCopyingAtOnceLoseNothing) {
     if (children[program - 1] != 0) continue;
     Filesta2 window;
     for (int copy = 1; copy <= kCopiesEach; ++copy) {
-      dialogs.onWindow("CODNUO", [&](WindowPresenter& w) {
+      dialogs.onWindow(Codnuo::kFormName, [&](WindowPresenter& w) {
         S().TABTESTI[kTextKey] = code(program, copy);
         w.close();
       });
@@ -133,11 +134,11 @@ TEST(EmployeeCopy, FourProcessesCopyingAtOnceLoseNothing) {
   const std::string employees = folder.read("drives/C/PWELKIN/ARCHIVI/DIPEND.DAT");
   const std::string companions = folder.read("drives/C/PWELKIN/ARCHIVI/DIPCOMPL.DAT");
   const std::size_t records = kSampleEmployees + kWriters * kCopiesEach;
-  ASSERT_EQ(employees.size(), records * kEmployeeLength);
+  ASSERT_EQ(employees.size(), records * kSampleEmployeeLength);
   ASSERT_EQ(companions.size(), records * kCompanionLength);
   std::set<std::string> expected;
   for (std::size_t r = 0; r < kSampleEmployees; ++r) {
-    if (employees.compare(r * kEmployeeLength, 2, "99") != 0) expected.insert(employees.substr(r * kEmployeeLength + 2, 10));
+    if (employees.compare(r * kSampleEmployeeLength, 2, "99") != 0) expected.insert(employees.substr(r * kSampleEmployeeLength + 2, 10));
   }
   for (int program = 1; program <= kWriters; ++program) {
     for (int copy = 1; copy <= kCopiesEach; ++copy) expected.insert(code(program, copy));
@@ -147,12 +148,12 @@ TEST(EmployeeCopy, FourProcessesCopyingAtOnceLoseNothing) {
     indexed.insert(e.key);
     ASSERT_TRUE(e.record >= 1 && e.record <= static_cast<double>(records)) << e.key;
     const std::size_t r = static_cast<std::size_t>(e.record) - 1;
-    EXPECT_EQ(employees.substr(r * kEmployeeLength + 2, 10), e.key);
+    EXPECT_EQ(employees.substr(r * kSampleEmployeeLength + 2, 10), e.key);
     if (r < kSampleEmployees) continue;
     // The companion record: the employee record's first 45 characters, 55
     // blanks, then zeros.
     EXPECT_EQ(companions.substr(r * kCompanionLength, kCompanionLength),
-              employees.substr(r * kEmployeeLength, 45) + std::string(55, ' ') + std::string(kCompanionLength - 100, '0'))
+              employees.substr(r * kSampleEmployeeLength, 45) + std::string(55, ' ') + std::string(kCompanionLength - 100, '0'))
         << e.key;
   }
   EXPECT_EQ(indexed, std::multiset<std::string>(expected.begin(), expected.end()));

@@ -129,7 +129,7 @@ class ChoiceView : public PresenterView {
   explicit ChoiceView(Scelta& presenter) : PresenterView(presenter), presenter_(presenter) {
     // The window has no caption: a blank one, since an empty title makes the
     // title bar show the program's name. Tests find the window by its name.
-    setObjectName("Scelta");
+    setObjectName(Scelta::kFormName);
     setWindowTitle(QStringLiteral(" "));
 
     title_ = new QLabel(this);

@@ -51,7 +51,7 @@ class KeyChangeView : public PresenterView {
   bool refreshing_ = false;
 };
 
-// The view of a Codnuo presenter, for QtDialogs::registerView("CODNUO", ...).
+// The view of a Codnuo presenter, for QtDialogs::registerView(Codnuo::kFormName, ...).
 std::unique_ptr<QDialog> makeKeyChangeView(WindowPresenter& presenter);
 
 // The suite's key code of a Qt key (F1 112, arrows 37 to 40, Escape 27,

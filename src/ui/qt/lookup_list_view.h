@@ -33,7 +33,7 @@ class LookupListView : public PresenterView {
   PresenterList* list_ = nullptr;
 };
 
-// The view of a Lista presenter, for QtDialogs::registerView("LISTA", ...).
+// The view of a Lista presenter, for QtDialogs::registerView(Lista::kFormName, ...).
 std::unique_ptr<QDialog> makeLookupListView(WindowPresenter& presenter);
 
 }  // namespace vt::qt

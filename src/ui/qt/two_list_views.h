@@ -14,11 +14,11 @@
 namespace vt::qt {
 
 // The view of a Filestan presenter; `presenter` must be one (else
-// std::logic_error). Register it under the form name "FILESTAN".
+// std::logic_error). Register it under Filestan::kFormName.
 std::unique_ptr<QDialog> makeBrowserView(WindowPresenter& presenter);
 
 // The view of a Filesta2 presenter; `presenter` must be one (else
-// std::logic_error). Register it under the form name "FILESTA2".
+// std::logic_error). Register it under Filesta2::kFormName.
 std::unique_ptr<QDialog> makeCopyWindowView(WindowPresenter& presenter);
 
 }  // namespace vt::qt

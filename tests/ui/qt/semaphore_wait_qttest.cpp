@@ -28,7 +28,6 @@ namespace {
 
 constexpr const char* kSemaphore = "C:\\PWELKIN\\ARCHIVI\\WKSEMA.DAT";
 constexpr const char* kEmployees = "drives/C/PWELKIN/ARCHIVI/DIPEND.DAT";
-constexpr std::size_t kEmployeeLength = 9600;
 // Standard employee 1, ROSSI, whose code the user's employee 1 carries.
 const std::string kRossi = std::string(35, ' ') + " 00001";
 
@@ -72,7 +71,7 @@ class SemaphoreWaitTest : public QObject {
       FAIOPEN(kStandardEmployeeFile);
       FAIOPEN(kUserEmployeeFile);
       const std::string employeesBefore = folder.read(kEmployees);
-      const std::string rossi = folder.read("drives/C/PWELKIN/ARCHIVI/STDDIPEN.DAT").substr(0, kEmployeeLength);
+      const std::string rossi = folder.read("drives/C/PWELKIN/ARCHIVI/STDDIPEN.DAT").substr(0, kSampleEmployeeLength);
 
       Filesta2 copy;
       copy.addChosenLine(kRossi);
@@ -129,7 +128,7 @@ class SemaphoreWaitTest : public QObject {
       } else {
         QCOMPARE(result, int(Filesta2::kCopied));
         QCOMPARE(copy.lines(Filesta2::kChosenList).size(), std::size_t{0});
-        QVERIFY(folder.read(kEmployees) == rossi + employeesBefore.substr(kEmployeeLength));
+        QVERIFY(folder.read(kEmployees) == rossi + employeesBefore.substr(kSampleEmployeeLength));
       }
       setDialogs(previous);
     }
