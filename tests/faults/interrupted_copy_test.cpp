@@ -14,6 +14,7 @@
 #include <set>
 
 #include "check/check.h"
+#include "readable.h"
 #include "core/state.h"
 #include "file_table.h"
 #include "other_program.h"
@@ -119,9 +120,9 @@ class InterruptedCopy : public ::testing::Test {
     const Files now = files();
     if (now == before) return 0;
     if (now == after) return 1;
-    EXPECT_EQ(check::verify().exitStatus(), check::kExitDamaged);
+    EXPECT_EQ(check::verify().exitStatus(), check::kExitDamaged) << check::verify();
     EXPECT_TRUE(check::repair().replaced);
-    EXPECT_EQ(check::verify().exitStatus(), check::kExitClean);
+    EXPECT_EQ(check::verify().exitStatus(), check::kExitClean) << check::verify();
     const Files repaired = files();
     for (const auto& [name, length] : kWritten) {
       if (name == "DIPEND.IDX") continue;

@@ -16,6 +16,7 @@
 #include "records/files.h"
 #include "records/isam.h"
 #include "records/semaphore.h"
+#include "readable.h"
 #include "scripted_dialogs.h"
 #include "startup/main_program.h"
 #include "temp_install.h"
@@ -57,7 +58,7 @@ void apply(Files& files, const Put& put) {
     const std::size_t entryLength = put.key.size() + kIndexEntryOverhead, leafAt = 2 * length;
     std::vector<std::string> entries;
     for (std::size_t at = leafAt; at < leafAt + length; at += entryLength) entries.push_back(bytes.substr(at, entryLength));
-    const std::string entry = put.key + kIndexLeafLevel + zeroPad(std::to_string(put.record), kIndexRecordNumberWidth);
+    const std::string entry = put.key + "3" + zeroPad(std::to_string(put.record), kIndexRecordNumberWidth);
     entries.insert(std::upper_bound(entries.begin(), entries.end(), entry), entry);
     entries.pop_back();
     std::string leaf;
@@ -68,7 +69,7 @@ void apply(Files& files, const Put& put) {
   const auto [fromName, fromLength] = fileOf(files, put.file == 97 ? 2 : put.from);
   std::string record = files[fromName].substr(static_cast<std::size_t>(put.fromRecord - 1) * fromLength, fromLength);
   const std::string companion = fitRight(LEFT(record, kCompanionHeadLength), kCompanionHeadPart);
-  record = put.file == 97 ? companion + std::string(length - kCompanionHeadPart, kCompanionFill) : fitRight(record, length);
+  record = put.file == 97 ? companion + std::string(length - kCompanionHeadPart, '0') : fitRight(record, length);
   const std::map<int, std::size_t> keyPos = {{1, 3}, {2, 3}, {8, 381}, {48, 3}, {401, 4}};
   if (!put.key.empty()) overwrite(record, keyPos.at(put.file), put.key);
   bytes.replace(static_cast<std::size_t>(put.record - 1) * length, length, record);
@@ -114,76 +115,87 @@ void lengthen(testing::TempFolder& f, int number, const std::string& name, std::
 void remove(testing::TempFolder& f, const std::string& relative) { std::filesystem::remove_all(f.path() + "/" + relative); }
 
 const Row kRows[] = {
-    {"companies: free filled, Yes overwrites, No asks a number again until it is whole and fits", nullptr, 1,
-     {"S002", "S003", "S001", "5"}, {"S002", "S003", "S001", "S001", "4"}, {},
-     {Answer::kYes, Answer::kNo, Answer::kOk, Answer::kNo}, {"40", "0", "1.5", "-3", "7"},
-     {question(3), question(1), "001 IMPRESA EDILE - MODELLO       ", "NUMERO RECORD FUORI DAI LIMITI DEL ARCHIVIO",
-      question(1), "001 IMPRESA EDILE - MODELLO       ", "001 IMPRESA EDILE - MODELLO       ",
-      "001 IMPRESA EDILE - MODELLO       ", "001 IMPRESA EDILE - MODELLO       "},
-     kCopyRun, {{1, 2, 201, 2, "002"}, {1, 3, 201, 3, "003"}, {1, 7, 201, 1, "007"}}, 0, 5},
-    {"formulas: Tutti twice, the user list shows records 1 to 1,000 only",
-     [](testing::TempFolder& f) {
+    {.what = "companies: free filled, Yes overwrites, No asks a number again until it is whole and fits", .menu = 1,
+     .browser = {"S002", "S003", "S001", "5"}, .copy = {"S002", "S003", "S001", "S001", "4"},
+     .answers = {Answer::kYes, Answer::kNo, Answer::kOk, Answer::kNo}, .typed = {"40", "0", "1.5", "-3", "7"},
+     .texts = {question(3), question(1), "001 IMPRESA EDILE - MODELLO       ", "NUMERO RECORD FUORI DAI LIMITI DEL ARCHIVIO",
+               question(1), "001 IMPRESA EDILE - MODELLO       ", "001 IMPRESA EDILE - MODELLO       ",
+               "001 IMPRESA EDILE - MODELLO       ", "001 IMPRESA EDILE - MODELLO       "},
+     .windows = kCopyRun, .puts = {{1, 2, 201, 2, "002"}, {1, 3, 201, 3, "003"}, {1, 7, 201, 1, "007"}}, .chosenLeft = 0,
+     .userLines = 5},
+    {.what = "formulas: Tutti twice, the user list shows records 1 to 1,000 only",
+     .prepare = [](testing::TempFolder& f) {
        std::string bytes = f.read(kArchives + "FORMULE.DAT");
        for (int i = 0; i < 995; ++i) bytes += bytes.substr(0, 128);
        f.write(kArchives + "FORMULE.DAT", bytes);
-     }, 3, {"1", "5"}, {"1", "4"}, {}, {Answer::kYes, Answer::kNo}, {"8"},
-     {question(1), question(5), "005 BUONI PASTO       "}, kCopyRun,
-     {{401, 1, 203, 1, "001"}, {401, 2, 203, 2, "002"}, {401, 3, 203, 3, "003"}, {401, 8, 203, 5, "008"},
-      {401, 6, 203, 6, "006"}, {401, 7, 203, 7, "007"}}, 0, 999},
-    {"sectors: Enter and double click choose, Enter gives back, Tutti stops at a line abandoned", nullptr, 4,
-     {"S0004", "E0001", "D0006", "S0008", "R0008", "5"}, {"1", "E0004", "4"}, {}, {Answer::kNo}, {std::nullopt},
-     {question(1), "0001 EDILIZIA        "}, kCopyRun, {{8, 4, 204, 4, "0004"}}, 2, 3},
-    {"profiles: a longer standard record is cut, Singolo takes the line selected after a move",
-     [](testing::TempFolder& f) { lengthen(f, 206, "STDPROFI.DAT", 256, 260); }, 6, {"D007", "S", "5"}, {"1", "4"}, {},
-     {Answer::kYes}, {}, {question(1)}, kCopyRun, {{48, 1, 206, 1, "001"}, {48, 7, 206, 7, "007"}}, 0, 3},
-    {"fixed data are explained, never copied", nullptr, 5, {}, {}, {}, {}, {},
-     {"ATTENZIONE !!\rArchivio gestito dall'utente...\r(per eventuali informazioni rivolgersi a Veltrani Rudivoz)"}, kMenuRun},
-    {"Uscita in the browser, the registry alone gives the paths", [](testing::TempFolder& f) { remove(f, kPathFile); },
-     1, {"1", "4"}, {}, {}, {}, {}, {}, kBrowseRun},
-    {"employees: a code not in the index goes to the key change and is appended", nullptr, 2, {"SBIANCHI", "5"},
-     {"SBIANCHI", "4"}, {"3 1 25"}, {Answer::kOk}, {}, {kOk}, kKeyChangeRun,
-     {{2, 6, 202, 2, "0030010025"}, {97, 6, 2, 6, ""}, {7, 6, 0, 0, "0030010025"}}, 0, 1,
-     "0030010025 BIANCHI                       GIULI 00002"},
-    {"employees: a taken code, No, then codes checked until one is free", nullptr, 2, {"SROSSI", "5"},
-     {"SROSSI", "4"}, {"2 1 3", "1 1 2", "1 1 3", "1 1 3"},
-     {Answer::kNo, Answer::kOk, Answer::kOk, Answer::kCancel, Answer::kOk}, {},
-     {codeTaken("0010010001"), "IL CODICE DITTA  2 NON ESISTE", "IL CODICE DIPENDENTE 0010010002 E' ESITENTE", kOk, kOk},
-     kKeyChangeRun, {{2, 6, 202, 1, "0010010003"}, {97, 6, 2, 6, ""}, {7, 6, 0, 0, "0010010003"}}, 0, 1,
-     "0010010003 ROSSI                         MARIO 00001"},
-    {"employees: Yes overwrites the record the index points at", nullptr, 2, {"SBIANCHI", "SRICCI", "5"},
-     {"1", "4"}, {"4 1 4"}, {Answer::kOk, Answer::kYes}, {}, {kOk, codeTaken("0040010004")}, kKeyChangeRun,
-     {{2, 6, 202, 2, "0040010004"}, {97, 6, 2, 6, ""}, {7, 6, 0, 0, "0040010004"}, {2, 6, 202, 7, ""}}, 0, 2},
-    {"employees: leaving the key change ends the run", nullptr, 2, {"SESPOSITO", "SBIANCHI", "5"}, {"1"},
-     {"3 1 7 U"}, {}, {}, {}, kKeyChangeRun},
-    {"employees: a taken code confirmed unchecked is refused, Tutti stops", nullptr, 2,
-     {"SBIANCHI", "SCOLOMBO", "5"}, {"1", "4"}, {"3 1 1 C"}, {}, {},
-     {"ATTENZIONE!!!! CODICE 0030010001 GIA ESISTENTE"}, kKeyChangeRun, {}, 2, 0},
-    {"leaving the menu, a missing task file is not made", [](testing::TempFolder& f) { remove(f, kTaskFile); }, 0, {},
-     {}, {}, {}, {}, {}, kMenuRun},
-    {"a missing standard archive", [](testing::TempFolder& f) { remove(f, kArchives + "STDPROFI.DAT"); }, 6, {}, {},
-     {}, {}, {}, {"6 - ARCHIVIO PROFILI     - ARCHIVIO NON TROVATO"}, kMenuRun, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
-    {"an empty standard archive", [](testing::TempFolder& f) { f.write(kArchives + "STDDITTE.DAT", ""); }, 1, {}, {},
-     {}, {}, {}, {"1 - ARCHIVIO DITTE - ARCHIVIO NON TROVATO"}, kMenuRun, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
-    {"an archive with nothing in use",
-     [](testing::TempFolder& f) { f.write(kArchives + "STDSETTO.DAT", fitRight("99", 512) + fitRight("99", 512)); }, 4,
-     {}, {}, {}, {}, {}, {"NESSUN RECORD TROVATO"}, kBrowseRun, {}, -1, -1, "", ExitStatus::kArchiveNotFound},
-    {"without settings the path files give the paths, the task number is trimmed",
-     [](testing::TempFolder& f) {
+     },
+     .menu = 3, .browser = {"1", "5"}, .copy = {"1", "4"}, .answers = {Answer::kYes, Answer::kNo}, .typed = {"8"},
+     .texts = {question(1), question(5), "005 BUONI PASTO       "}, .windows = kCopyRun,
+     .puts = {{401, 1, 203, 1, "001"}, {401, 2, 203, 2, "002"}, {401, 3, 203, 3, "003"}, {401, 8, 203, 5, "008"},
+              {401, 6, 203, 6, "006"}, {401, 7, 203, 7, "007"}},
+     .chosenLeft = 0, .userLines = 999},
+    {.what = "sectors: Enter and double click choose, Enter gives back, Tutti stops at a line abandoned", .menu = 4,
+     .browser = {"S0004", "E0001", "D0006", "S0008", "R0008", "5"}, .copy = {"1", "E0004", "4"},
+     .answers = {Answer::kNo}, .typed = {std::nullopt}, .texts = {question(1), "0001 EDILIZIA        "},
+     .windows = kCopyRun, .puts = {{8, 4, 204, 4, "0004"}}, .chosenLeft = 2, .userLines = 3},
+    {.what = "profiles: a longer standard record is cut, Singolo takes the line selected after a move",
+     .prepare = [](testing::TempFolder& f) { lengthen(f, 206, "STDPROFI.DAT", 256, 260); }, .menu = 6,
+     .browser = {"D007", "S", "5"}, .copy = {"1", "4"}, .answers = {Answer::kYes}, .texts = {question(1)},
+     .windows = kCopyRun, .puts = {{48, 1, 206, 1, "001"}, {48, 7, 206, 7, "007"}}, .chosenLeft = 0, .userLines = 3},
+    {.what = "fixed data are explained, never copied", .menu = 5,
+     .texts = {"ATTENZIONE !!\rArchivio gestito dall'utente...\r(per eventuali informazioni rivolgersi a Veltrani Rudivoz)"},
+     .windows = kMenuRun},
+    {.what = "Uscita in the browser, the registry alone gives the paths",
+     .prepare = [](testing::TempFolder& f) { remove(f, kPathFile); }, .menu = 1, .browser = {"1", "4"}, .windows = kBrowseRun},
+    {.what = "employees: a code not in the index goes to the key change and is appended", .menu = 2,
+     .browser = {"SBIANCHI", "5"}, .copy = {"SBIANCHI", "4"}, .codes = {"3 1 25"}, .answers = {Answer::kOk}, .texts = {kOk},
+     .windows = kKeyChangeRun, .puts = {{2, 6, 202, 2, "0030010025"}, {97, 6, 2, 6, ""}, {7, 6, 0, 0, "0030010025"}},
+     .chosenLeft = 0, .userLines = 1, .firstUserLine = "0030010025 BIANCHI                       GIULI 00002"},
+    {.what = "employees: a taken code, No, then codes checked until one is free", .menu = 2, .browser = {"SROSSI", "5"},
+     .copy = {"SROSSI", "4"}, .codes = {"2 1 3", "1 1 2", "1 1 3", "1 1 3"},
+     .answers = {Answer::kNo, Answer::kOk, Answer::kOk, Answer::kCancel, Answer::kOk},
+     .texts = {codeTaken("0010010001"), "IL CODICE DITTA  2 NON ESISTE", "IL CODICE DIPENDENTE 0010010002 E' ESITENTE", kOk,
+               kOk},
+     .windows = kKeyChangeRun, .puts = {{2, 6, 202, 1, "0010010003"}, {97, 6, 2, 6, ""}, {7, 6, 0, 0, "0010010003"}},
+     .chosenLeft = 0, .userLines = 1, .firstUserLine = "0010010003 ROSSI                         MARIO 00001"},
+    {.what = "employees: Yes overwrites the record the index points at", .menu = 2, .browser = {"SBIANCHI", "SRICCI", "5"},
+     .copy = {"1", "4"}, .codes = {"4 1 4"}, .answers = {Answer::kOk, Answer::kYes}, .texts = {kOk, codeTaken("0040010004")},
+     .windows = kKeyChangeRun,
+     .puts = {{2, 6, 202, 2, "0040010004"}, {97, 6, 2, 6, ""}, {7, 6, 0, 0, "0040010004"}, {2, 6, 202, 7, ""}},
+     .chosenLeft = 0, .userLines = 2},
+    {.what = "employees: leaving the key change ends the run", .menu = 2, .browser = {"SESPOSITO", "SBIANCHI", "5"},
+     .copy = {"1"}, .codes = {"3 1 7 U"}, .windows = kKeyChangeRun},
+    {.what = "employees: a taken code confirmed unchecked is refused, Tutti stops", .menu = 2,
+     .browser = {"SBIANCHI", "SCOLOMBO", "5"}, .copy = {"1", "4"}, .codes = {"3 1 1 C"},
+     .texts = {"ATTENZIONE!!!! CODICE 0030010001 GIA ESISTENTE"}, .windows = kKeyChangeRun, .chosenLeft = 2, .userLines = 0},
+    {.what = "leaving the menu, a missing task file is not made",
+     .prepare = [](testing::TempFolder& f) { remove(f, kTaskFile); }, .windows = kMenuRun},
+    {.what = "a missing standard archive", .prepare = [](testing::TempFolder& f) { remove(f, kArchives + "STDPROFI.DAT"); },
+     .menu = 6, .texts = {"6 - ARCHIVIO PROFILI     - ARCHIVIO NON TROVATO"}, .windows = kMenuRun,
+     .end = ExitStatus::kArchiveNotFound},
+    {.what = "an empty standard archive", .prepare = [](testing::TempFolder& f) { f.write(kArchives + "STDDITTE.DAT", ""); },
+     .menu = 1, .texts = {"1 - ARCHIVIO DITTE - ARCHIVIO NON TROVATO"}, .windows = kMenuRun,
+     .end = ExitStatus::kArchiveNotFound},
+    {.what = "an archive with nothing in use",
+     .prepare = [](testing::TempFolder& f) { f.write(kArchives + "STDSETTO.DAT", fitRight("99", 512) + fitRight("99", 512)); },
+     .menu = 4, .texts = {"NESSUN RECORD TROVATO"}, .windows = kBrowseRun, .end = ExitStatus::kArchiveNotFound},
+    {.what = "without settings the path files give the paths, the task number is trimmed",
+     .prepare = [](testing::TempFolder& f) {
        f.clearRegistry();
        f.write(kPathFile, "  C:\\PWELKIN\\ARCHIVI  \r\nC:\\ALTRO\r\n");
        f.write(kTaskFile, " 7 VTMERV\r\n");
-     }, 1, {"4"}, {}, {}, {}, {}, {}, kBrowseRun, {}, -1, -1, "", ExitStatus::kOperatorEnd, "7"},
-    {"a registry path that names nothing leaves both paths to the path files",
-     [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\NONCE"); }, 1, {"4"}, {}, {}, {}, {}, {}, kBrowseRun},
-    {"a registry path that names a file leaves both paths to the path files",
-     [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\TARNIX\\TARNIX.INI"); }, 1, {"4"}, {}, {}, {}, {}, {}, kBrowseRun},
-    {"a blank path file ends the run at once",
-     [](testing::TempFolder& f) {
-       f.clearRegistry();
-       f.write(kPathFile, "\r\n");
-     }, 0, {}, {}, {}, {}, {},
-     {"ERRORE DI CONFIGURAZIONE! CONTROLLARE I PERCORSI DI Tessaro CON IL PROGRAMMA VTPERCORSO"}, {}, {}, -1, -1, "",
-     ExitStatus::kConfiguration},
+     },
+     .menu = 1, .browser = {"4"}, .windows = kBrowseRun, .task = "7"},
+    {.what = "a registry path that names nothing leaves both paths to the path files",
+     .prepare = [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\NONCE"); }, .menu = 1,
+     .browser = {"4"}, .windows = kBrowseRun},
+    {.what = "a registry path that names a file leaves both paths to the path files",
+     .prepare = [](testing::TempFolder& f) { f.setRegistryText("PERCORSOARCHIVI", "C:\\TARNIX\\TARNIX.INI"); },
+     .menu = 1, .browser = {"4"}, .windows = kBrowseRun},
+    {.what = "a blank path file ends the run at once",
+     .prepare = [](testing::TempFolder& f) { f.clearRegistry(), f.write(kPathFile, "\r\n"); },
+     .texts = {"ERRORE DI CONFIGURAZIONE! CONTROLLARE I PERCORSI DI Tessaro CON IL PROGRAMMA VTPERCORSO"},
+     .end = ExitStatus::kConfiguration},
 };
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.what; }
@@ -209,10 +221,9 @@ class EndToEnd : public ::testing::TestWithParam<Row> {};
 TEST_P(EndToEnd, EveryFileHoldsWhatTheRunWrote) {
   const Row& run = GetParam();
   SCOPED_TRACE(run.what);
-  testing::TempFolder folder;
-  testing::ScriptedDialogs boxes;
-  testing::ThrowingEndHook end;
-  folder.installSample();
+  testing::SampleRun sample;
+  testing::TempFolder& folder = sample.folder;
+  testing::ScriptedDialogs& boxes = sample.boxes;
   if (run.prepare) run.prepare(folder);
   const Files before = folder.files();
   for (Answer a : run.answers) boxes.answer(a);
@@ -293,7 +304,7 @@ TEST_P(EndToEnd, EveryFileHoldsWhatTheRunWrote) {
   EXPECT_EQ(after.size(), expected.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(SampleInstallation, EndToEnd, ::testing::ValuesIn(kRows));
+INSTANTIATE_TEST_SUITE_P(SampleInstallation, EndToEnd, ::testing::ValuesIn(kRows), testing::NamedByWhat());
 
 }  // namespace
 }  // namespace vt

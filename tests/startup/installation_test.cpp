@@ -28,10 +28,7 @@ namespace {
 #ifndef _WIN32  // fork: the copy already running is a child sharing the test's set-up
 TEST(Installation, ASecondCopyEndsAtOnceAndSilently_BeforeReadingAnyPath) {
   for (void (*load)() : {CARICAPERCORSI, CARICAPERCORSIWKP}) {
-    testing::TempFolder folder;
-    testing::ScriptedDialogs boxes;
-    testing::ThrowingEndHook end;
-    folder.installSample();
+    testing::SampleRun run;
     int ready[2], release[2];
     ASSERT_TRUE(::pipe(ready) == 0 && ::pipe(release) == 0);
     const pid_t first = ::fork();
@@ -51,84 +48,63 @@ TEST(Installation, ASecondCopyEndsAtOnceAndSilently_BeforeReadingAnyPath) {
       EXPECT_TRUE(ended.reason == EndReason::kAtOnce && ended.status == ExitStatus::kSecondCopy);
     }
     EXPECT_EQ(S().PERARK, "");
-    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_TRUE(run.boxes.boxes().empty());
     (void)!::write(release[1], &ok, 1);
     ::waitpid(first, nullptr, 0);
     for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
   }
 }
 
-// A pipe with no writer, an endless device, a folder or a file longer than
-// its format can hold, at the name of a task file, a path file or the
-// settings file, ends the run at once and promptly with the configuration
-// error naming the file; nothing of it is taken.
-TEST(Installation, AConfigurationFileThatIsNoShortRegularFileIsTheConfigurationError) {
-  const std::tuple<const char*, void (*)(), std::string> files[] = {  // file, load, the name shown
-      {"drives/C/TARNIX/TARNIX.INI", CARICAPERCORSI, "C:\\TARNIX\\TARNIX.INI"},
-      {"drives/C/PWELKIN/WKPERARK.WKP", CARICAPERCORSIWKP, "C:\\PWELKIN\\WKPERARK.WKP"},
-      {"drives/C/PWELKIN/WKPERPRO.WKP", CARICAPERCORSIWKP, "C:\\PWELKIN\\WKPERPRO.WKP"},
-      {"config/VELTRANI/TESSARO.conf", CARICAPERCORSI, "/config/VELTRANI/TESSARO.conf"}};
+// A configuration file (a task file, a path file, the settings file) is
+// taken only whole: a pipe with no writer, an endless device, a folder or a
+// file longer than its format can hold at its name ends the run at once and
+// promptly with the configuration error naming the file. One whose read the
+// system refuses, be it the first read or the one after the text that would
+// say its end, or that the operator's user may not read, is never taken as a
+// shorter or empty file: a path file or the task file is failure 75 naming
+// it; the settings file, an unreadable registry, leaves the paths to the
+// path files. Each case runs as an ordinary user.
+TEST(Installation, AConfigurationFileIsTakenOnlyWhole) {
+  const std::tuple<const char*, void (*)(), std::string, std::uint64_t> files[] = {  // file, load, its name, its first read
+      {"drives/C/TARNIX/TARNIX.INI", CARICAPERCORSIWKP, "C:\\TARNIX\\TARNIX.INI", 5},
+      {"drives/C/PWELKIN/WKPERARK.WKP", CARICAPERCORSIWKP, "C:\\PWELKIN\\WKPERARK.WKP", 1},
+      {"drives/C/PWELKIN/WKPERPRO.WKP", CARICAPERCORSIWKP, "C:\\PWELKIN\\WKPERPRO.WKP", 3},
+      {"config/VELTRANI/TESSARO.conf", CARICAPERCORSI, "/config/VELTRANI/TESSARO.conf", 1}};
   const std::function<void(const std::string&)> kinds[] = {
-      [](const std::string& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0); },
+      [](const std::string& file) { ::mkfifo(file.c_str(), 0644); },
       [](const std::string& file) { std::filesystem::create_symlink("/dev/zero", file); },
       [](const std::string& file) { std::filesystem::create_directory(file); },
-      [](const std::string& file) { std::ofstream(file) << "01" << std::string(platform::kSettingsFileLimit, ' '); }};
-  ::alarm(60);  // an open that waits for a writer would hold the test for ever
-  for (const auto& [file, load, name] : files) {
-    for (const auto& make : kinds) {
-      testing::TempFolder folder;
-      testing::ScriptedDialogs boxes;
-      testing::ThrowingEndHook end;
-      folder.installSample();
-      std::filesystem::remove(folder.path() + "/" + file);
-      make(folder.path() + "/" + file);
+      [](const std::string& file) { std::ofstream(file) << "01" << std::string(platform::kSettingsFileLimit, ' '); },
+      {},  // the first read refused
+      {},  // the read after the text refused
+      [](const std::string& file) { std::ofstream(file) << "01\r\n", ::chmod(file.c_str(), 0); }};
+  for (const auto& [file, load, name, firstRead] : files) {
+    for (std::size_t kind = 0; kind < std::size(kinds); ++kind) {
+      testing::SampleRun run;
+      const testing::TempFolder& folder = run.folder;
       S().NOMEPROGRAMMA = "VTMERV";
-      try {
-        load();
-        ADD_FAILURE() << file << " was taken";
-      } catch (const ProgramEnded& ended) {
-        EXPECT_EQ(ended.status, ExitStatus::kConfiguration) << file;
+      if (kinds[kind]) std::filesystem::remove(folder.path() + "/" + file), kinds[kind](folder.path() + "/" + file);
+      const bool refused = kind < 4, settings = name.front() == '/';
+      const std::string expected = refused ? kConfigurationErrorText + (": " + (settings ? folder.path() + name : name))
+                                   : settings ? "" : "Errore 75 Errore di accesso al percorso/file: " + name;
+      const pid_t child = ::fork();
+      if (child == 0) {
+        if (geteuid() == 0 && (setgid(4343) != 0 || setuid(4242) != 0)) ::_exit(90);  // an ordinary user
+        if (kind == 4 || kind == 5) platform::fault::refuseCall(platform::fault::Call::kRead, firstRead + kind - 4, EIO);
+        ::alarm(10);  // an open that waits for a writer would hold the test for ever
+        try {
+          load();
+        } catch (const ProgramEnded& ended) {
+          if ((ended.status == ExitStatus::kConfiguration) != refused) ::_exit(3);
+        }
+        const std::vector<std::string> shown = run.boxes.messageTexts();
+        ::_exit(expected.empty() ? (shown.empty() && S().PERARK.empty() ? 0 : 1)
+                                 : (!shown.empty() && shown[0].rfind(expected, 0) == 0 ? 0 : 2));
       }
-      const std::string shown = name.front() == '/' ? folder.path() + name : name;
-      EXPECT_EQ(boxes.messageTexts(), std::vector<std::string>{kConfigurationErrorText + (": " + shown)});
+      int status = -1;
+      ::waitpid(child, &status, 0);
+      EXPECT_EQ(status, 0) << file << ", case " << kind;
     }
-  }
-  ::alarm(0);
-}
-
-// A configuration file that opens but whose read the system refuses, be it
-// the first read or the one after the text that would say its end, is never
-// taken as a shorter or empty file: a path file or the task file is failure
-// 75 naming it; the settings file, an unreadable registry, leaves the paths
-// to the path files. So is a task file that the operator's user may not read.
-TEST(Installation, AConfigurationFileTheSystemWillNotReadIsNeverTakenAsEmpty) {
-  const std::string refused = "Errore 75 Errore di accesso al percorso/file: ";
-  const std::tuple<void (*)(), std::uint64_t, std::string> cases[] = {  // load, the read refused, the box
-      {CARICAPERCORSIWKP, 1, refused + "C:\\PWELKIN\\WKPERARK.WKP"}, {CARICAPERCORSIWKP, 4, refused + "C:\\PWELKIN\\WKPERPRO.WKP"},
-      {CARICAPERCORSIWKP, 6, refused + "C:\\TARNIX\\TARNIX.INI"},   {CARICAPERCORSI, 2, ""},
-      {CARICAPERCORSI, 0, refused + "C:\\TARNIX\\TARNIX.INI"}};  // 0: the task file may not be read
-  for (const auto& [load, read, box] : cases) {
-    SCOPED_TRACE(box + " at read " + std::to_string(read));
-    testing::TempFolder folder;
-    testing::ScriptedDialogs boxes;
-    testing::ThrowingEndHook end;
-    folder.installSample();
-    S().NOMEPROGRAMMA = "VTMERV";
-    ::chmod((folder.path() + "/drives/C/TARNIX/TARNIX.INI").c_str(), read == 0 ? 0 : 0644);
-    const pid_t child = ::fork();
-    if (child == 0) {
-      if (geteuid() == 0 && (setgid(4343) != 0 || setuid(4242) != 0)) ::_exit(90);  // an ordinary user
-      platform::fault::refuseCall(platform::fault::Call::kRead, read, EIO);
-      try {
-        load();
-      } catch (const ProgramEnded&) {
-      }
-      const std::vector<std::string> shown = boxes.messageTexts();
-      ::_exit(box.empty() ? (shown.empty() && S().PERARK.empty() ? 0 : 1) : (!shown.empty() && shown[0].rfind(box, 0) == 0 ? 0 : 2));
-    }
-    int status = -1;
-    ::waitpid(child, &status, 0);
-    EXPECT_EQ(status, 0);
   }
 }
 #endif

@@ -13,6 +13,7 @@
 #include "core/dialogs.h"
 #include "core/program_end.h"
 #include "core/window.h"
+#include "temp_install.h"
 
 namespace vt::testing {
 
@@ -96,6 +97,15 @@ class ThrowingEndHook {
 
  private:
   EndHook previous_;
+};
+
+// A run over the sample installation, as most tests make one: a folder with
+// the sample, the scripted dialog interface, the end hook that throws.
+struct SampleRun {
+  SampleRun() { folder.installSample(); }
+  TempFolder folder;
+  ScriptedDialogs boxes;
+  ThrowingEndHook end;
 };
 
 }  // namespace vt::testing
