@@ -30,6 +30,7 @@
 #                                            or build/windows-qt)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 
 build="${1:?usage: scripts/windows-check.sh BUILD}"
 check_exe="$build/src/check/vtmerv-check.exe"
