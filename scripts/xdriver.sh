@@ -13,10 +13,11 @@ start_program() {
 
 # Prints the id of a visible window titled exactly $1 other than $2 (an id
 # to skip, e.g. the window of the same title that was just closed); waits up
-# to 30 seconds for it.
+# to a minute for it (the first start on a busy machine may build font
+# caches first).
 wait_window() {
   local title="$1" skip="${2:-}" interval="${poll_seconds:-0.1}" id tries
-  tries=$(awk -v i="$interval" 'BEGIN { print int(30 / i) }')
+  tries=$(awk -v i="$interval" 'BEGIN { print int(60 / i) }')
   for _ in $(seq "$tries"); do
     kill -0 "$program_pid" 2>/dev/null || fail "vtmerv ended while waiting for \"$title\""
     for id in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null || true); do
