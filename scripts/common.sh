@@ -91,3 +91,14 @@ fail() {
   exit 1
 }
 
+# await_held OUTPUT WHAT: waits, ten seconds at most, until the other program
+# of the tests (vt_other_program hold or share), started with its output
+# going to OUTPUT, says that it holds WHAT; fails otherwise.
+await_held() {
+  for _ in $(seq 100); do
+    grep -q held "$1" 2>/dev/null && return
+    sleep 0.1
+  done
+  fail "the other program could not open $2"
+}
+

@@ -40,28 +40,16 @@ fi
 begin_run office
 
 # Only the wait box is photographed here (screenshots.sh takes the others).
-shoot() {
-  [ "$2" = wait ] || return 0
-  sleep 0.5
-  import -window "$1" -strip -colors 128 "PNG8:$shots/$2.png"
-  echo "$shots/$2.png: $(identify -format '%wx%h' "$shots/$2.png")"
-}
+shoot() { [ "$2" != wait ] || photograph "$@"; }
 
 # shellcheck source=scripts/xdriver.sh
 source scripts/xdriver.sh
-
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-window_manager=openbox
+start_window_manager
 
 hold_semaphore() {
   "$build/tests/vt_other_program" hold 'C:\PWELKIN\ARCHIVI\WKSEMA.DAT' "$1" >"$work/holder.out" &
   helper_pid=$!
-  for _ in $(seq 100); do
-    grep -q held "$work/holder.out" 2>/dev/null && return
-    sleep 0.1
-  done
-  fail "the other program could not take the semaphore"
+  await_held "$work/holder.out" "the semaphore"
 }
 
 # sample NAME: a fresh sample installation in $work/NAME, used from now on.

@@ -32,13 +32,7 @@ fi
 
 begin_run screenshots
 
-# Saves window $1 as $shots/$2.png: without metadata, in at most 128 colours
-# (plenty for the program's flat windows, and half the bytes).
-shoot() {
-  sleep 0.5
-  import -window "$1" -strip -colors 128 "PNG8:$shots/$2.png"
-  echo "$shots/$2.png: $(identify -format '%wx%h' "$shots/$2.png"), $(stat -c %s "$shots/$2.png") bytes"
-}
+shoot() { photograph "$@"; }
 
 # shellcheck source=scripts/xdriver.sh
 source scripts/xdriver.sh

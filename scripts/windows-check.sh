@@ -141,11 +141,7 @@ echo "windows-check: on a console the text reads right (Unicode); in a file it i
 fresh_sample
 wine "$other_exe" share "$archives_utf8\\DIPEND.IDX" 10 >"$work/holder" 2>/dev/null &
 helper_pid=$!
-for _ in $(seq 100); do
-  grep -q held "$work/holder" 2>/dev/null && break
-  sleep 0.1
-done
-grep -q held "$work/holder" || fail "the other program could not open the index"
+await_held "$work/holder" "the index"
 run_check 0 "$work/beside" ripara
 grep -q "aperto da un altro programma: il nuovo indice $e_grave stato scritto nel file stesso, riletto e verificato" \
   "$work/beside" || fail "ripara beside the holder: $(cat "$work/beside")"

@@ -323,11 +323,7 @@ echo "windows-package: with vtmerv.exe running, the installer and the uninstalle
 hold() {
   wine "$build/tests/vt_other_program.exe" hold "$1" 120 >"$work/holder.out" 2>/dev/null &
   holder_pid=$!
-  for _ in $(seq 100); do
-    grep -q held "$work/holder.out" 2>/dev/null && return
-    sleep 0.1
-  done
-  fail "the other program could not open $1"
+  await_held "$work/holder.out" "$1"
 }
 release() {
   kill "$holder_pid" 2>/dev/null || fail "the other program let go of the file too early"

@@ -63,19 +63,11 @@ begin_run windows
 # Photographs window $1 as $shots/$2.png, while taking_pictures is set (the
 # walk under Wine, not the Linux one it is compared with).
 taking_pictures=""
-shoot() {
-  [ -n "$taking_pictures" ] || return 0
-  sleep 0.5
-  import -window "$1" -strip -colors 128 "PNG8:$shots/$2.png"
-  echo "$shots/$2.png: $(identify -format '%wx%h' "$shots/$2.png")"
-}
+shoot() { [ -z "$taking_pictures" ] || photograph "$@"; }
 
 # shellcheck source=scripts/xdriver.sh
 source scripts/xdriver.sh
-
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-window_manager=openbox
+start_window_manager
 
 # --- The Wine prefix: the suite's drive, its registry key, the test fonts ------
 
@@ -164,11 +156,7 @@ holder="$build/tests/vt_other_program.exe"
 hold() {
   wine "$holder" hold "$1" "$2" >"$work/holder.out" 2>/dev/null &
   helper_pid=$!
-  for _ in $(seq 100); do
-    grep -q held "$work/holder.out" 2>/dev/null && return
-    sleep 0.1
-  done
-  fail "the other program could not open $1"
+  await_held "$work/holder.out" "$1"
 }
 
 hold_semaphore() { hold 'P:\PWELKIN\ARCHIVI\WKSEMA.DAT' "$1"; }

@@ -13,8 +13,7 @@ start_program() {
 
 # Prints the id of a visible window titled exactly $1 other than $2 (an id
 # to skip, e.g. the window of the same title that was just closed); waits up
-# to a minute for it (the first start on a busy machine may build font
-# caches first).
+# to a minute for it.
 wait_window() {
   local title="$1" skip="${2:-}" interval="${poll_seconds:-0.1}" id tries
   tries=$(awk -v i="$interval" 'BEGIN { print int(60 / i) }')
@@ -80,6 +79,29 @@ wait_end() {
 if ! declare -F shoot >/dev/null; then
   shoot() { :; }
 fi
+
+# photograph WINDOW NAME: saves the window as $shots/NAME.png, without
+# metadata, in at most 128 colours (plenty for the program's flat windows,
+# and half the bytes); what a sourcing script's shoot does.
+photograph() {
+  sleep 0.5
+  import -window "$1" -strip -colors 128 "PNG8:$shots/$2.png"
+  echo "$shots/$2.png: $(identify -format '%wx%h' "$shots/$2.png"), $(stat -c %s "$shots/$2.png") bytes"
+}
+
+# Starts openbox, which Wine's windows and the wait box's focus want, and
+# returns once it manages the display: a window mapped while it starts up
+# may never be shown.
+start_window_manager() {
+  openbox >/dev/null 2>&1 &
+  wm_pid=$!
+  window_manager=openbox
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return
+    sleep 0.1
+  done
+  fail "the window manager did not start"
+}
 
 # --- The operator's walks, from the menu to the end of the program -----------
 
