@@ -270,13 +270,15 @@ check_removed() {
   [ ! -e "$shortcut" ] || fail "the Start menu entry is still there"
 }
 
-# wait_gone FOLDER: the uninstaller's own file, and the folder, go a moment
-# after it ends (a program cannot delete its own file while it runs).
+# wait_gone FOLDER: the uninstaller's own file, and then the folder when
+# nothing else is left in it, go a moment after it ends (a program cannot
+# delete its own file while it runs): waits until the file is gone and the
+# folder is gone or holds other files.
 wait_gone() {
   local dir
   dir="$(unix_path "$1")"
   for _ in $(seq 100); do
-    [ -e "$dir/vtmerv-uninstall.exe" ] || return 0
+    if [ ! -e "$dir/vtmerv-uninstall.exe" ] && { [ ! -e "$dir" ] || [ -n "$(ls -A "$dir")" ]; }; then return 0; fi
     sleep 0.1
   done
   fail "$1\\vtmerv-uninstall.exe is still there 10 s after the uninstaller ended"
