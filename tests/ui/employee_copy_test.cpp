@@ -30,8 +30,8 @@ namespace {
 
 // The line of standard employee 2, ready to copy from the sample installation.
 const std::string kLine = std::string(35, ' ') + " 00002";
-void openSample(testing::TempFolder& folder) {
-  if (!folder.exists("drives")) folder.installSample();
+// The sample's employee archives opened, as the start-up leaves them.
+void openSample() {
   S().PERARK = "C:\\PWELKIN\\ARCHIVI";
   setArchiveLayout(kMenuArchives[1]);  // employees
   FAIOPEN(kStandardEmployeeFile);
@@ -50,7 +50,7 @@ TEST(EmployeeCopy, TheIndexAndCompanionAreOnDiskBeforeTheEmployeeRecord_AllBefor
   for (const auto& [refused, expected] : cases) {
     testing::SampleRun run;
     testing::ScriptedDialogs& dialogs = run.boxes;
-    openSample(run.folder);
+    openSample();
     std::string events;
     platform::fault::watch([&](platform::fault::Event event, std::int16_t handle) {
       int file = 0;
@@ -94,9 +94,9 @@ std::string code(int program, int copy) { return "001" + zeroPad(std::to_string(
 // every code is in the index once, at a record that carries it, each new
 // record has its companion record, and the check finds nothing.
 TEST(EmployeeCopy, FourProcessesCopyingAtOnceLoseNothing) {
-  testing::TempFolder folder;
-  testing::ScriptedDialogs dialogs;
-  openSample(folder);
+  testing::SampleRun run;
+  testing::ScriptedDialogs& dialogs = run.boxes;
+  openSample();
   pid_t children[kWriters];
   for (int program = 1; program <= kWriters; ++program) {
     children[program - 1] = ::fork();
@@ -117,8 +117,8 @@ TEST(EmployeeCopy, FourProcessesCopyingAtOnceLoseNothing) {
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   }
-  const std::string employees = folder.read("drives/C/PWELKIN/ARCHIVI/DIPEND.DAT");
-  const std::string companions = folder.read("drives/C/PWELKIN/ARCHIVI/DIPCOMPL.DAT");
+  const std::string employees = run.folder.read("drives/C/PWELKIN/ARCHIVI/DIPEND.DAT");
+  const std::string companions = run.folder.read("drives/C/PWELKIN/ARCHIVI/DIPCOMPL.DAT");
   const std::size_t records = kSampleEmployees + kWriters * kCopiesEach;
   ASSERT_EQ(employees.size(), records * kSampleEmployeeLength);
   ASSERT_EQ(companions.size(), records * kCompanionLength);
